@@ -1,0 +1,67 @@
+// The application object: builds every object and frame buffer in a fixed order, runs
+// the event loop, and on every idle cycle gives the camera time and processes fresh
+// frames.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "app/ProgramOptions.h"
+#include "image/GWorldWrapper.h"
+#include "image/WebcamInterface.h"
+#include "platform/Toolbox.h"
+
+class MainObject {
+public:
+    explicit MainObject(const ProgramOptions& options = ProgramOptions{});
+    ~MainObject();
+    MainObject(const MainObject&) = delete;
+    MainObject& operator=(const MainObject&) = delete;
+
+    void Run();
+    void DoEvent(EventRecord event);
+    void HandleMouseDown(EventRecord& event);
+    void HandleKeyDown(char c, EventRecord event);
+    void HandleKeyUp(char c, EventRecord event);
+    void HandleMenuChoice(long choice);
+    void DoUpdate(EventRecord& event);
+    void DoIdle();
+    void ProcessFPSandStopWatch();
+
+    int GetFPS() const { return fps; }
+    int GetEventPause() const { return eventPause; }
+    void SetEventPause(int ticks) { eventPause = ticks; }
+    GWorldWrapper* GetRawFrame() const { return rawFrame; }
+    WindowPtr GetRawFrameWindow() const { return rawFrameWindow; }
+    // Idle passes run so far (every idle cycle counts, with or without a frame).
+    long GetIdlePasses() const { return idlePasses; }
+
+    // Set by the quit command, the quit signals and the no-camera dialog; the loop
+    // ends after the present pass. Atomic so that a signal handler may set it.
+    static inline std::atomic<bool> quit{false};
+
+private:
+    void ToolBoxInit();
+    void DrawRawFrameWindow();
+
+    WebcamInterface* webcamInterface = nullptr;
+    GWorldWrapper* rawFrame = nullptr;
+    GWorldWrapper* longExposureFrame = nullptr;
+    GWorldWrapper* levelAdjustedFrame = nullptr;
+    GWorldWrapper* redChannelFrame = nullptr;
+    GWorldWrapper* greenChannelFrame = nullptr;
+    GWorldWrapper* blueChannelFrame = nullptr;
+    int eventPause = 0;
+    int frameCount = 0;
+    int fps = 0;
+    int lastFpsTick = 0;
+    int movieStartTick = 0;
+    int pow2MenuItemBase = 9;
+
+    // Shows the raw frame until the frame windows take over this duty.
+    WindowPtr rawFrameWindow = nullptr;
+    ProgramOptions options;
+    long idlePasses = 0;
+};
+
+extern MainObject* gMainObject;

@@ -1,0 +1,67 @@
+// scopecam: live webcam imaging at the telescope.
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/MainObject.h"
+#include "app/ProgramOptions.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/services/Clock.h"
+
+namespace {
+
+std::string SnapshotName(WindowPtr w) {
+    std::string name = "window-" + std::to_string(w->templateId) + "-";
+    for (char c : w->title) name += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+    return name + ".png";
+}
+
+// Writes every visible window as a PNG; false when one could not be written.
+bool WriteSnapshots(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    bool ok = true;
+    for (WindowPtr w = FirstWindow(); w != nullptr; w = NextWindow(w)) {
+        if (!w->visible) continue;
+        std::string path = (std::filesystem::path(dir) / SnapshotName(w)).string();
+        if (!WritePortPNG(w, path)) {
+            std::fprintf(stderr, "scopecam: could not write %s\n", path.c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    std::string error;
+    if (!ParseProgramOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "scopecam: %s\n%s", error.c_str(), ProgramUsage().c_str());
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(ProgramUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("scopecam %s\n", SCOPECAM_VERSION);
+        return 0;
+    }
+    InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<MonotonicClock>());
+    int status = 0;
+    try {
+        gMainObject = new MainObject(options);
+        gMainObject->Run();
+        if (!options.snapshotDir.empty() && !WriteSnapshots(options.snapshotDir)) status = 1;
+        delete gMainObject;
+        gMainObject = nullptr;
+    } catch (...) {
+        // An allocation failure ends the program quietly.
+    }
+    ShutdownToolbox();
+    return status;
+}

@@ -1,0 +1,25 @@
+// Our toolbox layer: the classic desktop calls the program makes, under their classic
+// names, on a host (headless or desktop) and a clock (monotonic or virtual).
+#pragma once
+
+#include <memory>
+
+#include "platform/Events.h"
+#include "platform/MacTypes.h"
+#include "platform/Pictures.h"
+#include "platform/QuickDraw.h"
+#include "platform/Windows.h"
+
+class Host;
+class Clock;
+
+// Starts the toolbox on a host and a clock, which it owns until ShutdownToolbox.
+void InitToolbox(std::unique_ptr<Host> host, std::unique_ptr<Clock> clock);
+// Disposes every window and offscreen port still open and forgets host and clock.
+void ShutdownToolbox();
+bool ToolboxRunning();
+Host* CurrentHost();
+Clock* CurrentClock();
+
+// Process calls.
+void ExitToShell();  // ends the process at once, status 0
