@@ -23,6 +23,9 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     ToolBoxInit();
     rawFrame = new GWorldWrapper(32, MakeRect(0, 0, 640, 480), -1);
     webcamInterface = new WebcamInterface(rawFrame, MakeCaptureSource(options));
+    dataWindow = new DataWindow();
+    serialInterface = new SerialInterface(dataWindow);
+    autoGuider = new AutoGuider(serialInterface);
     Rect r = rawFrame->GetDim();
     longExposureFrame = new GWorldWrapper(32, r, -1);
     levelAdjustedFrame = new GWorldWrapper(32, r, -1);
@@ -30,6 +33,7 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     redChannelFrame = new GWorldWrapper(32, q, -1);
     greenChannelFrame = new GWorldWrapper(32, q, -1);
     blueChannelFrame = new GWorldWrapper(32, q, -1);
+    stopWatch = new StopWatch();
     rawFrameWindow = GetNewCWindow(128, nullptr, kInFront);
     if (rawFrameWindow) ShowWindow(rawFrameWindow);
 }
@@ -42,6 +46,11 @@ MainObject::~MainObject() {
     delete greenChannelFrame;
     delete blueChannelFrame;
     delete webcamInterface;
+    // Sends every queued guiding message, then restores and closes the ports.
+    delete serialInterface;
+    delete autoGuider;
+    delete dataWindow;
+    delete stopWatch;
     if (rawFrameWindow) DisposeWindow(rawFrameWindow);
 }
 
@@ -137,13 +146,17 @@ void MainObject::DoUpdate(EventRecord& event) {
     Rect r;
     GetPortBounds(GetWindowPort(window), &r);
     ClipRect(&r);
-    if (window == rawFrameWindow) DrawRawFrameWindow();
+    if (window == rawFrameWindow)
+        DrawRawFrameWindow();
+    else if (window == dataWindow->GetDataWindow())
+        dataWindow->DrawDataWindow();
     EndUpdate(window);
 }
 
 void MainObject::DoIdle() {
     ++idlePasses;
     if (options.frames >= 0 && idlePasses >= options.frames) quit = true;
+    dataWindow->DrawMovieDuration(serialInterface->GetVideoPhase());
     int r = webcamInterface->DoIdle();
     if (r == 2) {
         ProcessFPSandStopWatch();
@@ -152,6 +165,19 @@ void MainObject::DoIdle() {
 }
 
 void MainObject::ProcessFPSandStopWatch() {
+    dataWindow->DrawFPS(fps);
+    dataWindow->DrawEventPause(eventPause);
+    dataWindow->DrawStopWatchAndAlarm(stopWatch);
+    bool fired = false;
+    if (stopWatch->GetStopWatchRunning()) {
+        double s = stopWatch->UpdateAndGetStopWatchSeconds(fired);
+        double t = stopWatch->GetAlarmTrigger();
+        // Without exposure lines the stopwatch is simply reset two seconds after the alarm.
+        if (s > t + 2.0) {
+            SysBeep(1);
+            stopWatch->ResetStopWatch();
+        }
+    }
     frameCount += 1;
     int now = static_cast<int>(TickCount());
     // Unsigned difference: the tick counter may wrap.

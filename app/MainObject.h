@@ -6,7 +6,11 @@
 #include <atomic>
 #include <memory>
 
+#include "app/DataWindow.h"
 #include "app/ProgramOptions.h"
+#include "app/StopWatch.h"
+#include "control/AutoGuider.h"
+#include "control/SerialInterface.h"
 #include "image/GWorldWrapper.h"
 #include "image/WebcamInterface.h"
 #include "platform/Toolbox.h"
@@ -32,6 +36,10 @@ public:
     int GetEventPause() const { return eventPause; }
     void SetEventPause(int ticks) { eventPause = ticks; }
     GWorldWrapper* GetRawFrame() const { return rawFrame; }
+    DataWindow* GetDataWindow() const { return dataWindow; }
+    StopWatch* GetStopWatch() const { return stopWatch; }
+    SerialInterface* GetSerialInterface() const { return serialInterface; }
+    AutoGuider* GetAutoGuider() const { return autoGuider; }
     WindowPtr GetRawFrameWindow() const { return rawFrameWindow; }
     // Idle passes run so far (every idle cycle counts, with or without a frame).
     long GetIdlePasses() const { return idlePasses; }
@@ -44,7 +52,11 @@ private:
     void ToolBoxInit();
     void DrawRawFrameWindow();
 
+    SerialInterface* serialInterface = nullptr;
     WebcamInterface* webcamInterface = nullptr;
+    AutoGuider* autoGuider = nullptr;
+    DataWindow* dataWindow = nullptr;
+    StopWatch* stopWatch = nullptr;
     GWorldWrapper* rawFrame = nullptr;
     GWorldWrapper* longExposureFrame = nullptr;
     GWorldWrapper* levelAdjustedFrame = nullptr;

@@ -31,6 +31,8 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
             options.showVersion = true;
         } else if (arg == "--headless") {
             options.headless = true;
+        } else if (arg == "--mount-sim") {
+            options.mountSim = true;
         } else if (arg == "--frames") {
             const char* v = needValue(arg);
             if (v == nullptr) return false;
@@ -66,6 +68,7 @@ std::string ProgramUsage() {
            "  --snapshot DIR    at the end, write every visible window to DIR as PNG\n"
            "  --camera test     use the moving test pattern as the camera\n"
            "  --serial PATH     add a serial port to the port list (may repeat)\n"
+           "  --mount-sim       start a simulated mount and SV203 board on pseudo terminals\n"
            "  --version         print the version and exit\n"
            "  --help            print this text and exit\n"
            "\n"

@@ -10,6 +10,7 @@ struct ProgramOptions {
     std::string snapshotDir;    // where to write every visible window as PNG at the end
     std::string camera;         // "" the default camera, "test" the test pattern
     std::vector<std::string> serialPaths;
+    bool mountSim = false;      // start the simulated mount and SV203 board
     bool showHelp = false;
     bool showVersion = false;
 };

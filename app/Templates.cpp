@@ -28,4 +28,8 @@ void RegisterWindowTemplates() {
     RegisterWindowTemplate(MakeWindowTemplate(132, "Focus Aid", MakeRect(1164, 44, 1564, 364), false, false));
 }
 
-void RegisterAllTemplates() { RegisterWindowTemplates(); }
+void RegisterAllTemplates() {
+    RegisterWindowTemplates();
+    RegisterMenuTemplates();
+    RegisterDialogTemplates();
+}

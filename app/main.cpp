@@ -9,6 +9,8 @@
 #include "app/ProgramOptions.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/services/Clock.h"
+#include "platform/services/SerialPortDiscovery.h"
+#include "sim/SimulatedObservatory.h"
 
 namespace {
 
@@ -53,7 +55,18 @@ int main(int argc, char** argv) {
     }
     InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<MonotonicClock>());
     int status = 0;
+    std::unique_ptr<SimulatedObservatory> observatory;
     try {
+        // The simulated devices are made after the clock they step on, and step beside
+        // the program in its one thread.
+        if (options.mountSim) {
+            observatory = std::make_unique<SimulatedObservatory>();
+            for (const std::string& problem : observatory->Problems())
+                std::fprintf(stderr, "scopecam: %s\n", problem.c_str());
+            observatory->RegisterPorts(SerialPorts());
+            AddBackgroundTask([obs = observatory.get()] { obs->Step(); });
+        }
+        for (const std::string& path : options.serialPaths) SerialPorts().AddGivenPort(path);
         gMainObject = new MainObject(options);
         gMainObject->Run();
         if (!options.snapshotDir.empty() && !WriteSnapshots(options.snapshotDir)) status = 1;
@@ -63,5 +76,6 @@ int main(int argc, char** argv) {
         // An allocation failure ends the program quietly.
     }
     ShutdownToolbox();
+    observatory.reset();
     return status;
 }

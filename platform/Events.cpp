@@ -75,6 +75,7 @@ bool NextEvent(uint16_t mask, EventRecord* event) {
 }  // namespace
 
 bool WaitNextEvent(uint16_t mask, EventRecord* event, uint32_t sleepTicks, const void*) {
+    RunBackgroundTasks();
     PresentDirtyWindows();
     Host* host = CurrentHost();
     if (host) host->PumpEvents(Toolbox().queue, 0);
@@ -122,6 +123,7 @@ void GetMouse(Point* pt) {
 bool StillDown() {
     Host* host = CurrentHost();
     if (host == nullptr) return false;
+    RunBackgroundTasks();
     PresentDirtyWindows();
     return host->PollMouse().down;
 }

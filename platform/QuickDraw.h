@@ -140,7 +140,8 @@ void GetFontInfo(FontInfo* info);
 // in 8 bits, exact when the foreground is black and the background white.
 void CopyBits(const PixMap* src, const PixMap* dst, const Rect* srcRect, const Rect* dstRect,
               int16_t mode, const void* maskRgn);
-// Copies the pixels of src whose mask bit (1-bit map) is set.
+// Copies the pixels of src whose mask bit (1-bit map) is set; the mask is scaled from
+// maskRect like src from srcRect, and the copy is clipped and coloured as CopyBits.
 void CopyMask(const PixMap* src, const PixMap* mask, const PixMap* dst, const Rect* srcRect,
               const Rect* maskRect, const Rect* dstRect);
 const PixMap* GetPortBitMapForCopyBits(CGrafPtr port);

@@ -38,4 +38,14 @@ void ForgetPort(GrafPtr port) {
     if (gToolbox.currentPort == port) gToolbox.currentPort = nullptr;
 }
 
+void AddBackgroundTask(std::function<void()> task) { gToolbox.backgroundTasks.push_back(std::move(task)); }
+
+void RunBackgroundTasks() {
+    // A task that waits for events itself must not step the tasks again.
+    if (gToolbox.runningBackgroundTasks) return;
+    gToolbox.runningBackgroundTasks = true;
+    for (auto& task : gToolbox.backgroundTasks) task();
+    gToolbox.runningBackgroundTasks = false;
+}
+
 void ExitToShell() { std::_Exit(0); }

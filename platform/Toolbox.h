@@ -2,6 +2,7 @@
 // names, on a host (headless or desktop) and a clock (monotonic or virtual).
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/Events.h"
@@ -20,6 +21,11 @@ void ShutdownToolbox();
 bool ToolboxRunning();
 Host* CurrentHost();
 Clock* CurrentClock();
+
+// Work that runs beside the program, in its one thread: every event wait and every
+// poll of the mouse gives each task one step (simulated devices step this way).
+void AddBackgroundTask(std::function<void()> task);
+void RunBackgroundTasks();
 
 // Process calls.
 void ExitToShell();  // ends the process at once, status 0

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/Toolbox.h"
 #include "platform/host/Host.h"
 #include "platform/services/Clock.h"
+
+struct MenuManager;
+struct DialogManager;
 
 struct ToolboxState {
     std::unique_ptr<Host> host;
@@ -21,6 +25,12 @@ struct ToolboxState {
     uint32_t nextWindowReference = 1;
     bool failNextAllocation = false;
     MouseState lastMouse;
+    std::vector<std::function<void()>> backgroundTasks;
+    bool runningBackgroundTasks = false;
+    // The menu and dialog managers' own state, made on first use by Menus.cpp and
+    // Dialogs.cpp and released with the rest when the toolbox shuts down.
+    std::shared_ptr<MenuManager> menus;
+    std::shared_ptr<DialogManager> dialogs;
 };
 
 ToolboxState& Toolbox();

@@ -1,0 +1,502 @@
+#include "platform/host/SdlHost.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/host/SdlX11Pointer.h"
+
+namespace {
+
+// One desktop host at a time: SDL is one per process.
+bool sDesktopOpen = false;
+
+// How long a drag loop waits for the mouse to do something before it looks again.
+constexpr uint32_t kDragPollMillis = 10;
+
+constexpr uint32_t kButtonMasks = SDL_BUTTON_LMASK | SDL_BUTTON_RMASK;
+
+void SetDesktopHints() {
+    // Global coordinates need windows placed on the screen: X11 (or XWayland).
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    // The click that activates a window is a click in it.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Ctrl+C in the terminal ends the program as usual; closing windows is answered
+    // by the program, never by a quit of its own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The pixels are made by the processor and shown one to one, and a window may
+    // present many times a frame (menus, sliders): the software renderer does that
+    // without a graphics context per window or a wait for the display's refresh.
+    // SDL_RENDER_DRIVER in the environment still wins.
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
+    // A desktop program, not a game: keep the compositor and the screen saver.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+}
+
+bool SameEvent(const EventRecord& a, const EventRecord& b) {
+    return a.what == b.what && a.where == b.where && a.modifiers == b.modifiers &&
+           a.message == b.message;
+}
+
+// The toolbox's cursor numbers: 0 the arrow, then the text beam, the cross, the plus
+// and the watch.
+constexpr int16_t kIBeamCursor = 1;
+constexpr int16_t kPlusCursor = 3;
+
+SDL_SystemCursor SystemCursorFor(int16_t id) {
+    switch (id) {
+        case kIBeamCursor: return SDL_SYSTEM_CURSOR_IBEAM;
+        case crossCursor: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+        case kPlusCursor: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+        case watchCursor: return SDL_SYSTEM_CURSOR_WAIT;
+        default: return SDL_SYSTEM_CURSOR_ARROW;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<SdlHost> SdlHost::Create(std::string& whyNot) {
+    if (sDesktopOpen) {
+        whyNot = "the desktop is already open";
+        return nullptr;
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        whyNot = "no display to show windows on (DISPLAY is not set)";
+        return nullptr;
+    }
+    SetDesktopHints();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        whyNot = std::string("cannot open the display ") + display + ": " + SDL_GetError();
+        SDL_Quit();
+        return nullptr;
+    }
+    EnableDesktopPointerEvents();
+    sDesktopOpen = true;
+    return std::unique_ptr<SdlHost>(new SdlHost());
+}
+
+SdlHost::SdlHost() : beeper_(std::make_unique<SdlBeeper>()) {}
+
+SdlHost::~SdlHost() {
+    // Everything SDL made goes before SDL itself.
+    shown_.clear();
+    beeper_.reset();
+    for (auto& [id, cursor] : cursors_) SDL_FreeCursor(cursor);
+    cursors_.clear();
+    SDL_Quit();
+    sDesktopOpen = false;
+}
+
+// ---- Windows -------------------------------------------------------------------------
+
+SdlHost::Shown* SdlHost::ShownById(uint32_t id) {
+    auto it = shown_.find(id);
+    return it == shown_.end() ? nullptr : &it->second;
+}
+
+SdlHost::Shown* SdlHost::ShownByX11Id(unsigned long x11Id) {
+    for (auto& [id, s] : shown_)
+        if (s.x11Id == x11Id) return &s;
+    return nullptr;
+}
+
+SdlHost::Shown* SdlHost::ShownOf(WindowPtr w) {
+    if (w == nullptr || w->hostData == nullptr) return nullptr;
+    return ShownById(static_cast<SdlDesktopWindow*>(w->hostData)->Id());
+}
+
+bool SdlHost::IsToolboxWindow(WindowPtr w) {
+    for (WindowPtr x = FirstWindow(); x != nullptr; x = NextWindow(x))
+        if (x == w) return true;
+    return false;
+}
+
+SDL_Window* SdlHost::DesktopWindow(WindowPtr w) const {
+    return w && w->hostData ? static_cast<SdlDesktopWindow*>(w->hostData)->Native() : nullptr;
+}
+
+void SdlHost::WindowCreated(WindowPtr w) {
+    std::string error;
+    std::unique_ptr<SdlDesktopWindow> desktop = SdlDesktopWindow::Create(w, error);
+    if (!desktop) {
+        std::fprintf(stderr, "scopecam: the desktop refused a window: %s\n", error.c_str());
+        return;
+    }
+    w->hostData = desktop.get();
+    uint32_t id = desktop->Id();
+    unsigned long x11Id = X11WindowIdOf(desktop->Native());
+    shown_[id] = Shown{w, std::move(desktop), x11Id};
+    if (w->visible) WindowChanged(w);
+}
+
+void SdlHost::WindowDisposed(WindowPtr w) {
+    if (gesture_ && gesture_->window == w) gesture_.reset();
+    if (raised_ == w) raised_ = nullptr;
+    if (Shown* s = ShownOf(w)) shown_.erase(s->desktop->Id());
+    w->hostData = nullptr;
+}
+
+void SdlHost::WindowChanged(WindowPtr w) {
+    Shown* s = ShownOf(w);
+    if (s == nullptr) return;
+    s->desktop->Follow(w);
+    RaiseFrontWindow();
+}
+
+// A program window due for an update is about to be drawn: what its pixels hold now
+// (the white of a fresh or resized window, or drawing the update will replace) waits
+// until the update has been answered, so that the screen never flashes white at night.
+bool SdlHost::AwaitsUpdate(WindowPtr w) { return IsProgramWindow(w) && w->updatePending; }
+
+void SdlHost::PresentWindow(WindowPtr w) {
+    Shown* s = ShownOf(w);
+    if (s == nullptr) return;
+    s->presentLater = AwaitsUpdate(w);
+    if (!s->presentLater) s->desktop->Present(w);
+}
+
+void SdlHost::PresentHeldBackWindows() {
+    for (auto& [id, s] : shown_) {
+        if (s.presentLater && s.window->visible && !AwaitsUpdate(s.window)) {
+            s.presentLater = false;
+            s.desktop->Present(s.window);
+        }
+    }
+}
+
+// The toolbox's front window is the front one on the desktop too.
+void SdlHost::RaiseFrontWindow() {
+    WindowPtr front = FrontWindow();
+    if (front == raised_) return;
+    raised_ = front;
+    if (Shown* s = ShownOf(front)) SDL_RaiseWindow(s->desktop->Native());
+}
+
+void SdlHost::SetCursorShape(int16_t id) {
+    SDL_SystemCursor shape = SystemCursorFor(id);
+    SDL_Cursor*& cursor = cursors_[shape];
+    if (cursor == nullptr) cursor = SDL_CreateSystemCursor(shape);
+    if (cursor != nullptr) SDL_SetCursor(cursor);
+}
+
+// ---- Reading the desktop -------------------------------------------------------------
+
+void SdlHost::ReadDesktop(uint32_t waitMillis) {
+    SDL_Event e;
+    if (waitMillis > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMillis)))
+        HandleDesktopEvent(e);
+    while (SDL_PollEvent(&e)) HandleDesktopEvent(e);
+    // A key's text event comes right behind it, so a key still waiting has none.
+    keyboard_.Flush(keyEvents_);
+    TakeKeyEvents();
+}
+
+void SdlHost::HandleDesktopEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_TEXTINPUT:
+            keyboard_.Feed(e, keyEvents_);
+            TakeKeyEvents();
+            break;
+        case SDL_SYSWMEVENT:
+            // The mouse comes from the X server's own reports (SdlX11Pointer.h).
+            if (auto p = DesktopPointerEventOf(e)) HandlePointer(*p);
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                if (Shown* s = ShownById(e.window.windowID)) s->desktop->ShowAgain();
+            }
+            windowEvents_.push_back(WindowEvent{e.window.windowID, e.window.event});
+            break;
+        default:
+            break;
+    }
+}
+
+void SdlHost::TakeKeyEvents() {
+    for (EventRecord k : keyEvents_) {
+        if (!trail_.ButtonHeldOnDesktop()) k.modifiers |= btnState;
+        input_.push_back(Input{k, nullptr});
+    }
+    keyEvents_.clear();
+}
+
+uint16_t SdlHost::MouseModifiers() const {
+    return keyboard_.Modifiers() | (secondaryPress_ ? controlKey : 0);
+}
+
+// The left button is the button, the right one the button with control held; the
+// press begins with the first of them and ends when both are up. Other buttons and
+// the wheel do nothing.
+void SdlHost::HandlePointer(const DesktopPointerEvent& p) {
+    const Point at{static_cast<int16_t>(p.rootY), static_cast<int16_t>(p.rootX)};
+    Shown* in = ShownByX11Id(p.window);
+    if (p.kind == DesktopPointerEvent::Kind::kMove) {
+        if (in != nullptr) trail_.RecordMove(at, MouseModifiers());
+        return;
+    }
+    const uint32_t mask = p.button == 1 ? SDL_BUTTON_LMASK : p.button == 3 ? SDL_BUTTON_RMASK : 0;
+    if (mask == 0) return;
+    if (p.kind == DesktopPointerEvent::Kind::kPress) {
+        const bool begins = buttonsHeld_ == 0;
+        buttonsHeld_ |= mask;
+        if (!begins) return;
+        secondaryPress_ = p.button == 3;
+        EventRecord down;
+        down.what = mouseDown;
+        down.where = at;
+        down.modifiers = MouseModifiers();
+        trail_.RecordPress(at, down.modifiers);
+        input_.push_back(Input{down, in != nullptr ? in->window : nullptr});
+        return;
+    }
+    if ((buttonsHeld_ & mask) == 0) return;
+    buttonsHeld_ &= ~mask;
+    if (buttonsHeld_ != 0 || !trail_.ButtonHeldOnDesktop()) return;
+    EventRecord up;
+    up.what = mouseUp;
+    up.where = at;
+    up.modifiers = MouseModifiers() | btnState;
+    secondaryPress_ = false;
+    trail_.RecordRelease(at, up.modifiers);
+    input_.push_back(Input{up, nullptr});
+}
+
+// A release the desktop never reported (the window pressed in went away meanwhile)
+// must not hold a drag loop for ever: when the desktop says no button is down and
+// nothing is left to read, the press ends where the mouse is.
+void SdlHost::ReleaseIfDesktopButtonUp() {
+    if (!trail_.ButtonHeldOnDesktop()) return;
+    int x = 0, y = 0;
+    if ((SDL_GetGlobalMouseState(&x, &y) & kButtonMasks) != 0) return;
+    ReadDesktop(0);
+    if (!trail_.ButtonHeldOnDesktop()) return;
+    Point at{static_cast<int16_t>(y), static_cast<int16_t>(x)};
+    uint16_t modifiers = MouseModifiers() | btnState;
+    buttonsHeld_ = 0;
+    secondaryPress_ = false;
+    trail_.RecordRelease(at, modifiers);
+    EventRecord up;
+    up.what = mouseUp;
+    up.where = at;
+    up.modifiers = modifiers;
+    input_.push_back(Input{up, nullptr});
+}
+
+// ---- The toolbox's side --------------------------------------------------------------
+
+void SdlHost::PumpEvents(std::deque<EventRecord>& queue, uint64_t waitMicros) {
+    PresentHeldBackWindows();
+    FinishFrameGesture(queue);
+    updatesPosted_ = false;
+    ReadDesktop(0);
+    HandleWindowEvents();
+    if (input_.empty() && !updatesPosted_ && waitMicros > 0) {
+        const uint64_t deadline = SDL_GetTicks64() + (waitMicros + 999) / 1000;
+        for (uint64_t now = SDL_GetTicks64(); now < deadline; now = SDL_GetTicks64()) {
+            ReadDesktop(static_cast<uint32_t>(deadline - now));
+            HandleWindowEvents();
+            if (!input_.empty() || updatesPosted_) break;
+        }
+    }
+    DeliverInput(queue);
+}
+
+void SdlHost::DeliverInput(std::deque<EventRecord>& queue) {
+    while (!input_.empty()) {
+        Input in = input_.front();
+        input_.pop_front();
+        if (in.event.what == mouseDown && in.clicked != nullptr && IsToolboxWindow(in.clicked) &&
+            IsProgramWindow(in.clicked)) {
+            // The click belongs to the window it was made in, whatever the toolbox's
+            // order says about windows overlapping there.
+            WindowPtr which = nullptr;
+            FindWindow(in.event.where, &which);
+            if (which != in.clicked && which != nullptr) BringToFront(in.clicked);
+        }
+        queue.push_back(in.event);
+    }
+}
+
+MouseState SdlHost::PeekMouse() {
+    ReadDesktop(0);
+    MouseState m = trail_.Current();
+    m.modifiers = MouseModifiers();
+    return m;
+}
+
+MouseState SdlHost::PollMouse() {
+    ReadDesktop(0);
+    MouseState m;
+    if (!trail_.TakeNext(&m) && m.down) {
+        ReadDesktop(kDragPollMillis);
+        if (!trail_.TakeNext(&m)) {
+            ReleaseIfDesktopButtonUp();
+            trail_.TakeNext(&m);
+        }
+    }
+    return m;
+}
+
+void SdlHost::NoteMouseEvent(const EventRecord& e) {
+    if (e.what == mouseDown)
+        trail_.NotePressDelivered(e.where, e.modifiers);
+    else if (e.what == mouseUp)
+        trail_.NoteReleaseDelivered(e.where, e.modifiers);
+}
+
+// ---- The window manager's gestures ---------------------------------------------------
+
+void SdlHost::HandleWindowEvents() {
+    std::vector<WindowEvent> events;
+    events.swap(windowEvents_);
+    for (const WindowEvent& we : events) {
+        Shown* s = ShownById(we.windowId);
+        if (s == nullptr) continue;
+        WindowPtr w = s->window;
+        switch (we.what) {
+            case SDL_WINDOWEVENT_EXPOSED:
+                // The menu bar and menus are the toolbox's own: showing their pixels
+                // again was all they needed.
+                if (w->visible && IsProgramWindow(w)) {
+                    InvalWindowRect(w, &w->portRect);
+                    updatesPosted_ = true;
+                }
+                break;
+            case SDL_WINDOWEVENT_MOVED: FollowDesktopPlace(*s); break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: AnswerResize(*s); break;
+            case SDL_WINDOWEVENT_CLOSE: AnswerClose(*s); break;
+            case SDL_WINDOWEVENT_MAXIMIZED: AnswerMaximise(*s); break;
+            default: break;
+        }
+    }
+}
+
+void SdlHost::FollowDesktopPlace(Shown& s) {
+    Point p = s.desktop->DesktopOrigin();
+    if (p == s.window->origin) return;
+    s.desktop->AcceptPlace(p);
+    MoveWindow(s.window, p.h, p.v, false);
+}
+
+void SdlHost::AnswerResize(Shown& s) {
+    WindowPtr w = s.window;
+    int width = 0, height = 0;
+    s.desktop->DesktopSize(&width, &height);
+    s.desktop->ShowAgain();
+    if (width == RectWidth(w->portRect) && height == RectHeight(w->portRect)) {
+        // The manager took the program's size: any size may be asked for again.
+        s.gestureWidth = s.gestureHeight = -1;
+        return;
+    }
+    // Maximising is answered as a zoom; a gesture under way is settled when done.
+    if (gesture_ || (SDL_GetWindowFlags(s.desktop->Native()) & SDL_WINDOW_MAXIMIZED)) return;
+    if (w->role != WindowRole::kDocument || !w->hasGrowBox || !w->visible) return;
+    if (width == s.gestureWidth && height == s.gestureHeight) return;
+    s.gestureWidth = width;
+    s.gestureHeight = height;
+    Rect content;
+    GetWindowBounds(w, kWindowContentRgn, &content);
+    Rect corner = MakeRect(content.right - 2 * kGrowBoxSize, content.bottom - 2 * kGrowBoxSize,
+                           content.right, content.bottom);
+    Point change{static_cast<int16_t>(height - RectHeight(w->portRect)),
+                 static_cast<int16_t>(width - RectWidth(w->portRect))};
+    PostFrameGesture(w, {inGrow}, corner, change);
+}
+
+void SdlHost::AnswerClose(Shown& s) {
+    WindowPtr w = s.window;
+    if (!w->visible || !IsProgramWindow(w)) return;
+    if (w->hasCloseBox) {
+        Rect frame;
+        GetWindowBounds(w, kWindowStructureRgn, &frame);
+        Rect leftOfTitle = MakeRect(frame.left, frame.top, std::min<int>(frame.left + 40, frame.right),
+                                    frame.top + kTitleBarHeight);
+        PostFrameGesture(w, {inGoAway}, leftOfTitle, Point{});
+    } else if (w->role == WindowRole::kDialog) {
+        PostKeyStroke(kEscapeCharCode);
+    }
+}
+
+void SdlHost::AnswerMaximise(Shown& s) {
+    WindowPtr w = s.window;
+    SDL_RestoreWindow(s.desktop->Native());
+    if (!w->visible || !w->hasZoomBox || !IsProgramWindow(w)) return;
+    Rect frame;
+    GetWindowBounds(w, kWindowStructureRgn, &frame);
+    Rect rightOfTitle = MakeRect(std::max<int>(frame.right - 40, frame.left), frame.top, frame.right,
+                                 frame.top + kTitleBarHeight);
+    PostFrameGesture(w, {inZoomOut, inZoomIn}, rightOfTitle, Point{});
+}
+
+// A point of searchArea where FindWindow names one of parts of w.
+std::optional<Point> SdlHost::FindPartPoint(WindowPtr w, std::initializer_list<int16_t> parts,
+                                            const Rect& searchArea) {
+    // From the bottom row up: the rows nearest the content are the last to fall
+    // under the menu bar.
+    for (int v = searchArea.bottom - 1; v >= searchArea.top; --v) {
+        for (int h = searchArea.left; h < searchArea.right; ++h) {
+            Point p{static_cast<int16_t>(v), static_cast<int16_t>(h)};
+            WindowPtr which = nullptr;
+            int16_t part = FindWindow(p, &which);
+            if (which == w && std::find(parts.begin(), parts.end(), part) != parts.end()) return p;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SdlHost::PostFrameGesture(WindowPtr w, std::initializer_list<int16_t> parts, Rect searchArea,
+                               Point releaseOffset) {
+    // A press of the observer's own under way is never interleaved with one of ours.
+    if (gesture_ || trail_.ButtonHeldOnDesktop()) return false;
+    std::optional<Point> press = FindPartPoint(w, parts, searchArea);
+    if (!press) {
+        BringToFront(w);
+        press = FindPartPoint(w, parts, searchArea);
+    }
+    if (!press) return false;
+    Point release{static_cast<int16_t>(press->v + releaseOffset.v),
+                  static_cast<int16_t>(press->h + releaseOffset.h)};
+    EventRecord down;
+    down.what = mouseDown;
+    down.where = *press;
+    down.modifiers = keyboard_.Modifiers();
+    EventRecord up = down;
+    up.what = mouseUp;
+    up.where = release;
+    up.modifiers |= btnState;
+    trail_.RecordPress(down.where, down.modifiers);
+    trail_.RecordRelease(up.where, up.modifiers);
+    input_.push_back(Input{down, nullptr});
+    input_.push_back(Input{up, nullptr});
+    gesture_ = FrameGesture{w, down};
+    return true;
+}
+
+void SdlHost::PostKeyStroke(unsigned char c) {
+    EventRecord e;
+    e.what = keyDown;
+    e.message = c;
+    e.modifiers = keyboard_.Modifiers() | (trail_.ButtonHeldOnDesktop() ? 0 : btnState);
+    input_.push_back(Input{e, nullptr});
+    e.what = keyUp;
+    input_.push_back(Input{e, nullptr});
+}
+
+// Once the program has taken the press of a frame gesture (or it was flushed), the
+// desktop window takes whatever size the program left the toolbox window at.
+void SdlHost::FinishFrameGesture(const std::deque<EventRecord>& queue) {
+    if (!gesture_) return;
+    const EventRecord& press = gesture_->press;
+    auto pending = [&](const EventRecord& e) { return SameEvent(e, press); };
+    if (std::any_of(queue.begin(), queue.end(), pending) ||
+        std::any_of(input_.begin(), input_.end(), [&](const Input& in) { return pending(in.event); }))
+        return;
+    WindowPtr w = gesture_->window;
+    gesture_.reset();
+    if (Shown* s = ShownOf(w)) s->desktop->ForceSize(w);
+}
