@@ -27,9 +27,10 @@ inline void TableTwiddle(const float* U, long Q, long k, float& re, float& im)
 }
 
 // The twiddle factors e^(-2 pi i k / L) and e^(-2 pi i (k + step) / L) for the two
-// lanes, from the quarter-wave table of L = 4 Q; k + step <= 2 Q. Both angles up to a
-// quarter turn read cos at k and sin at Q - k; both beyond it, -sin at 2 Q - k and
-// cos at k - Q; an angle pair across the quarter turn is read value by value.
+// lanes, from the quarter-wave table U of L = 4 Q; k + step <= 2 Q. Up to a quarter
+// turn cos = U[k] and sin = U[Q - k], beyond it cos = -U[2 Q - k] and sin = U[k - Q];
+// the two values of a pair are taken with vector loads where the loads stay inside the
+// table, else one by one.
 template <class O>
 inline Twiddle<O> TwiddlePair(const float* U, long Q, long k, long step)
 {

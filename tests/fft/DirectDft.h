@@ -39,7 +39,8 @@ inline std::vector<Cx> RealDft(const std::vector<float>& x)
 }
 
 // X(u, v) of an H x W real array, row after row, as H rows of W values: the row sums,
-// then the column sums.
+// then the column sums. Only the columns v = 0..W/2 are filled; the others follow by
+// symmetry.
 inline std::vector<Cx> RealDft2d(const std::vector<float>& x, std::size_t h, std::size_t w)
 {
     std::vector<Cx> rowsDone(h * w);
@@ -51,7 +52,7 @@ inline std::vector<Cx> RealDft2d(const std::vector<float>& x, std::size_t h, std
         }
     }
     std::vector<Cx> out(h * w);
-    for (std::size_t v = 0; v < w; ++v) {
+    for (std::size_t v = 0; v <= w / 2; ++v) {
         std::vector<Cx> column(h);
         for (std::size_t r = 0; r < h; ++r) {
             column[r] = rowsDone[r * w + v];

@@ -173,6 +173,13 @@ TEST(Rfft2d, NonSquareEightBySixteen)
     EXPECT_LT(Rfft2dError(3, 4, 5, -1.0f, 1.0f), kBound);
 }
 
+TEST(Rfft2d, TallArrayTakesTheDepthFirstColumnStages)
+{
+    // Columns of 4096 values go through the depth-first radix-8 stages.
+    ASSERT_EQ(fft2dInit(12, 3), kFftDone);
+    EXPECT_LT(Rfft2dError(12, 3, 6, -1.0f, 1.0f), kBound);
+}
+
 TEST(Rfft2d, AllOnes)
 {
     for (long M2 = 1; M2 <= 8; ++M2) {
