@@ -7,6 +7,7 @@
 
 #include "app/MainObject.h"
 #include "app/ProgramOptions.h"
+#include "platform/host/DesktopHost.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/services/Clock.h"
 #include "platform/services/SerialPortDiscovery.h"
@@ -53,7 +54,18 @@ int main(int argc, char** argv) {
         std::printf("scopecam %s\n", SCOPECAM_VERSION);
         return 0;
     }
-    InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<MonotonicClock>());
+    std::unique_ptr<Host> host;
+    if (options.headless) {
+        host = std::make_unique<HeadlessHost>();
+    } else {
+        std::string whyNot;
+        host = CreateDesktopHost(whyNot);
+        if (!host) {
+            std::fprintf(stderr, "scopecam: %s (--headless runs without one)\n", whyNot.c_str());
+            return 2;
+        }
+    }
+    InitToolbox(std::move(host), std::make_unique<MonotonicClock>());
     int status = 0;
     std::unique_ptr<SimulatedObservatory> observatory;
     try {

@@ -303,7 +303,10 @@ void ZoomWindow(WindowPtr w, int16_t part, bool front) {
     if (front) BringToFront(w);
 }
 
-Rect GetMainScreenBounds() { return MakeRect(0, 0, 1920, 1080); }
+Rect GetMainScreenBounds() {
+    Host* host = CurrentHost();
+    return host ? host->ScreenBounds() : MakeRect(0, 0, 1920, 1080);
+}
 
 WindowPtr FirstWindow() { return Windows().empty() ? nullptr : Windows().front(); }
 

@@ -38,4 +38,6 @@ public:
     virtual void SetCursorShape(int16_t /*id*/) {}
     // True when the host's own window manager drags and grows windows.
     virtual bool ManagesWindowFrames() const { return false; }
+    // The main screen in global coordinates (the menu bar at its top).
+    virtual Rect ScreenBounds() const { return MakeRect(0, 0, 1920, 1080); }
 };

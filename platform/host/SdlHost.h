@@ -10,8 +10,9 @@
 // Keys: see SdlKeyboard.h (command = Ctrl, shift = Shift, option = Alt, control =
 // Super). Mouse: the left button is the button; the right button is the button with
 // control held (the secondary click). The click that activates a window counts as a
-// click in it. Drag loops (StillDown, GetMouse, the toolbox's own tracking) read the
-// positions that followed the press in order (see MouseTrail.h).
+// click in it. Positions are the X server's own, exact outside the window pressed in
+// too (SdlX11Pointer.h). Drag loops (StillDown, GetMouse, the toolbox's own tracking)
+// read the positions that followed the press in order (MouseTrail.h).
 //
 // Window frames (ManagesWindowFrames() is true). The desktop's window manager draws
 // and works every program window's frame; the toolbox's title bar and grow box are
@@ -33,10 +34,13 @@
 //    accepts; the program's zoom sets the size.
 // The points posted are ones where FindWindow names that part of that window; when
 // another toolbox window covers them the window is brought to the front of the
-// toolbox's list first. A click on the desktop likewise lands in the window it was
-// made in: the toolbox list follows when its order would send it elsewhere.
-// Exposure and a change of size become update events (InvalWindowRect); the last
-// pixels are shown again at once meanwhile. A program window's pixels wait while its
+// toolbox's list first; when there is none (a title bar pushed up under the menu
+// bar), the gesture is dropped. A click on the desktop likewise lands in the window it
+// was made in: the toolbox list follows when its order would send it elsewhere.
+// Exposure becomes an update event (InvalWindowRect), and so does a new size through
+// the program's SizeWindow; the last pixels are shown again at once meanwhile. Only
+// program windows get updates: the menu bar and menus are the toolbox's own and are
+// simply shown again. A program window's pixels wait while its
 // update is due (shown, resized or uncovered, not yet redrawn): a window appears black
 // until the program has drawn it, never in the white of fresh pixels.
 //
@@ -86,6 +90,7 @@ public:
     void Beep() override { beeper_->Beep(); }
     void SetCursorShape(int16_t id) override;
     bool ManagesWindowFrames() const override { return true; }
+    Rect ScreenBounds() const override;
 
     // The desktop window showing w, null when it has none (for tests and tools).
     SDL_Window* DesktopWindow(WindowPtr w) const;

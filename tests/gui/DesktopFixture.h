@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -143,3 +144,31 @@ private:
 };
 
 inline Point GlobalPt(int h, int v) { return Point{static_cast<int16_t>(v), static_cast<int16_t>(h)}; }
+
+// Key events reduced to what the tests compare: kind, character and modifiers.
+inline constexpr uint16_t kModifierBits = cmdKey | shiftKey | optionKey | controlKey;
+
+struct Key {
+    uint16_t what;
+    unsigned char c;
+    uint16_t modifiers;
+    friend bool operator==(const Key&, const Key&) = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Key& k) {
+    return os << "{what " << k.what << ", char 0x" << std::hex << int(k.c) << ", modifiers 0x"
+              << k.modifiers << std::dec << "}";
+}
+
+inline std::vector<Key> KeysOf(const std::vector<EventRecord>& events) {
+    std::vector<Key> keys;
+    for (const EventRecord& e : events)
+        if (e.what == keyDown || e.what == keyUp || e.what == autoKey)
+            keys.push_back(Key{e.what, static_cast<unsigned char>(e.message & charCodeMask),
+                               static_cast<uint16_t>(e.modifiers & kModifierBits)});
+    return keys;
+}
+
+inline auto UntilKeyCount(size_t n) {
+    return [n](const std::vector<EventRecord>& ev) { return KeysOf(ev).size() >= n; };
+}

@@ -18,12 +18,6 @@ namespace {
 constexpr int kReadyTimeoutMillis = 10000;
 constexpr int kStopTimeoutMillis = 3000;
 
-bool DisplayLooksTaken(int number) {
-    std::string n = std::to_string(number);
-    return access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0 ||
-           access(("/tmp/.X" + n + "-lock").c_str(), F_OK) == 0;
-}
-
 // Waits for pid to end for at most millis; true when it has.
 bool Reap(pid_t pid, int millis) {
     for (int waited = 0; waited <= millis; waited += 5) {
@@ -39,10 +33,9 @@ bool XvfbDisplay::Start(int width, int height, std::string& error) {
     Stop();
     error = "no free display number from :" + std::to_string(kFirstNumber) + " to :" +
             std::to_string(kLastNumber);
-    for (int n = kFirstNumber; n <= kLastNumber; ++n) {
-        if (DisplayLooksTaken(n)) continue;
+    // Xvfb itself knows a display in use from a stale lock left by a killed server.
+    for (int n = kFirstNumber; n <= kLastNumber; ++n)
         if (TryNumber(n, width, height, error)) return true;
-    }
     return false;
 }
 

@@ -1,0 +1,14 @@
+// Opening the desktop host without seeing SDL: what the program's entry needs to
+// choose between the desktop and the headless host.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/host/Host.h"
+
+// The desktop host (SdlHost) on the present X11 display; null, with a one-line reason
+// in whyNot ("no display to show windows on (DISPLAY is not set)", "cannot open the
+// display :1: ..."), when there is none to open. The program should then say so and
+// end with status 2 rather than run without windows.
+std::unique_ptr<Host> CreateDesktopHost(std::string& whyNot);
