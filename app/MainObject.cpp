@@ -2,18 +2,15 @@
 
 #include <csignal>
 
+#include "app/CaptureChoice.h"
 #include "app/Templates.h"
-#include "platform/capture/TestPatternSource.h"
+#include "processing/ImageProcs.h"
 
 MainObject* gMainObject = nullptr;
 
 namespace {
 
 extern "C" void QuitSignalHandler(int) { MainObject::quit = true; }
-
-std::unique_ptr<CaptureSource> MakeCaptureSource(const ProgramOptions&) {
-    return std::make_unique<TestPatternSource>();
-}
 
 Rect QuarterOf(const Rect& r) { return MakeRect(0, 0, r.right / 4, r.bottom / 4); }
 
@@ -33,9 +30,15 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     redChannelFrame = new GWorldWrapper(32, q, -1);
     greenChannelFrame = new GWorldWrapper(32, q, -1);
     blueChannelFrame = new GWorldWrapper(32, q, -1);
+    rawFrameProcessor = new RawFrameProcessor(rawFrame, longExposureFrame, levelAdjustedFrame, redChannelFrame,
+                                              greenChannelFrame, blueChannelFrame, serialInterface);
+    histogramsDialog = new HistogramsDialog(rawFrameProcessor);
+    frameWindowsGroup = new FrameWindowsGroup(rawFrame, longExposureFrame, levelAdjustedFrame, redChannelFrame,
+                                              greenChannelFrame, blueChannelFrame, rawFrameProcessor, autoGuider,
+                                              serialInterface, histogramsDialog, dataWindow);
     stopWatch = new StopWatch();
-    rawFrameWindow = GetNewCWindow(128, nullptr, kInFront);
-    if (rawFrameWindow) ShowWindow(rawFrameWindow);
+    // No frame is processed before the processor knows the windows.
+    rawFrameProcessor->SetFrameWindowsGroup(frameWindowsGroup);
 }
 
 MainObject::~MainObject() {
@@ -50,8 +53,10 @@ MainObject::~MainObject() {
     delete serialInterface;
     delete autoGuider;
     delete dataWindow;
+    delete frameWindowsGroup;
+    delete histogramsDialog;
     delete stopWatch;
-    if (rawFrameWindow) DisposeWindow(rawFrameWindow);
+    delete rawFrameProcessor;
 }
 
 // Platform start-up: the arrow cursor, the templates, and the quit signals (the
@@ -77,6 +82,8 @@ void MainObject::Run() {
 }
 
 void MainObject::DoEvent(EventRecord event) {
+    // A dialog's event goes to it first and is then dispatched all the same.
+    if (IsDialogEvent(event)) DoDialogEvent(event);
     switch (event.what) {
         case nullEvent:
             DoIdle();
@@ -113,6 +120,10 @@ void MainObject::HandleMouseDown(EventRecord& event) {
             break;
         case inContent:
             SelectWindow(window);
+            frameWindowsGroup->HandleMouseDownInContent(window, event.where, (event.modifiers & shiftKey) != 0,
+                                                        (event.modifiers & controlKey) != 0,
+                                                        (event.modifiers & optionKey) != 0,
+                                                        (event.modifiers & cmdKey) != 0);
             break;
         case inDrag: {
             Rect limit = GetMainScreenBounds();
@@ -121,6 +132,7 @@ void MainObject::HandleMouseDown(EventRecord& event) {
         }
         case inGrow:
             SelectWindow(window);
+            frameWindowsGroup->GrowOneWindow(window, event.where);
             break;
         case inGoAway:
             HideWindow(window);
@@ -128,6 +140,7 @@ void MainObject::HandleMouseDown(EventRecord& event) {
         case inZoomIn:
         case inZoomOut:
             SelectWindow(window);
+            frameWindowsGroup->ZoomOneWindow(window);
             break;
         default:
             break;
@@ -138,6 +151,15 @@ void MainObject::HandleKeyDown(char, EventRecord) {}
 void MainObject::HandleKeyUp(char, EventRecord) {}
 void MainObject::HandleMenuChoice(long) {}
 
+// The histograms dialog is the only modeless dialog.
+void MainObject::DoDialogEvent(EventRecord& event) {
+    DialogPtr dialog = nullptr;
+    int16_t item = 0;
+    DialogSelect(event, &dialog, &item);
+    if (dialog != nullptr && dialog == histogramsDialog->GetHistogramsDialog())
+        histogramsDialog->HandleDialogEvent(event, item);
+}
+
 void MainObject::DoUpdate(EventRecord& event) {
     WindowPtr window = WindowFromReference(event.message);
     if (window == nullptr) return;
@@ -146,8 +168,13 @@ void MainObject::DoUpdate(EventRecord& event) {
     Rect r;
     GetPortBounds(GetWindowPort(window), &r);
     ClipRect(&r);
-    if (window == rawFrameWindow)
-        DrawRawFrameWindow();
+    // The focus-aid window gets nothing drawn here.
+    if (window == frameWindowsGroup->GetRawFrameWindow())
+        frameWindowsGroup->DrawRawFrameWindow();
+    else if (window == frameWindowsGroup->GetLevelAdjustedFrameWindow())
+        frameWindowsGroup->DrawLevelAdjustedFrameWindow();
+    else if (window == frameWindowsGroup->GetChannelsWindow())
+        frameWindowsGroup->DrawChannelsWindow();
     else if (window == dataWindow->GetDataWindow())
         dataWindow->DrawDataWindow();
     EndUpdate(window);
@@ -157,12 +184,24 @@ void MainObject::DoIdle() {
     ++idlePasses;
     if (options.frames >= 0 && idlePasses >= options.frames) quit = true;
     dataWindow->DrawMovieDuration(serialInterface->GetVideoPhase());
+    if (AutoGuideRectDefined()) {
+        autoGuider->ProcessAutoGuide(dataWindow);
+        serialInterface->ProcessFutureMessages(false);
+    }
     int r = webcamInterface->DoIdle();
     if (r == 2) {
         ProcessFPSandStopWatch();
-        DrawRawFrameWindow();
+        rawFrameProcessor->ProcessNewRawFrame(stopWatch, dataWindow, histogramsDialog);
+        // Guiding measures the star on the raw frame, as captured.
+        if (AutoGuideRectDefined()) {
+            Point centroid;
+            CalculateValueCentroid(*rawFrame, frameWindowsGroup->GetAutoGuideBoundsRect(), centroid);
+            autoGuider->UpdateFromNewFrame(centroid, dataWindow);
+        }
     }
 }
+
+bool MainObject::AutoGuideRectDefined() const { return frameWindowsGroup->GetAutoGuideBoundsRect().left != -1; }
 
 void MainObject::ProcessFPSandStopWatch() {
     dataWindow->DrawFPS(fps);
@@ -186,12 +225,4 @@ void MainObject::ProcessFPSandStopWatch() {
         fps = frameCount;
         frameCount = 0;
     }
-}
-
-void MainObject::DrawRawFrameWindow() {
-    if (!IsWindowVisible(rawFrameWindow)) return;
-    SetPort(GetWindowPort(rawFrameWindow));
-    Rect dst;
-    GetPortBounds(GetWindowPort(rawFrameWindow), &dst);
-    rawFrame->CopyWorldBits(dst);
 }

@@ -11,9 +11,12 @@
 #include "app/StopWatch.h"
 #include "control/AutoGuider.h"
 #include "control/SerialInterface.h"
+#include "display/FrameWindowsGroup.h"
+#include "display/HistogramsDialog.h"
 #include "image/GWorldWrapper.h"
 #include "image/WebcamInterface.h"
 #include "platform/Toolbox.h"
+#include "processing/RawFrameProcessor.h"
 
 class MainObject {
 public:
@@ -28,6 +31,7 @@ public:
     void HandleKeyDown(char c, EventRecord event);
     void HandleKeyUp(char c, EventRecord event);
     void HandleMenuChoice(long choice);
+    void DoDialogEvent(EventRecord& event);
     void DoUpdate(EventRecord& event);
     void DoIdle();
     void ProcessFPSandStopWatch();
@@ -40,7 +44,9 @@ public:
     StopWatch* GetStopWatch() const { return stopWatch; }
     SerialInterface* GetSerialInterface() const { return serialInterface; }
     AutoGuider* GetAutoGuider() const { return autoGuider; }
-    WindowPtr GetRawFrameWindow() const { return rawFrameWindow; }
+    FrameWindowsGroup* GetFrameWindowsGroup() const { return frameWindowsGroup; }
+    RawFrameProcessor* GetRawFrameProcessor() const { return rawFrameProcessor; }
+    HistogramsDialog* GetHistogramsDialog() const { return histogramsDialog; }
     // Idle passes run so far (every idle cycle counts, with or without a frame).
     long GetIdlePasses() const { return idlePasses; }
 
@@ -50,12 +56,15 @@ public:
 
 private:
     void ToolBoxInit();
-    void DrawRawFrameWindow();
+    bool AutoGuideRectDefined() const;
 
     SerialInterface* serialInterface = nullptr;
     WebcamInterface* webcamInterface = nullptr;
     AutoGuider* autoGuider = nullptr;
+    RawFrameProcessor* rawFrameProcessor = nullptr;
     DataWindow* dataWindow = nullptr;
+    FrameWindowsGroup* frameWindowsGroup = nullptr;
+    HistogramsDialog* histogramsDialog = nullptr;
     StopWatch* stopWatch = nullptr;
     GWorldWrapper* rawFrame = nullptr;
     GWorldWrapper* longExposureFrame = nullptr;
@@ -70,8 +79,6 @@ private:
     int movieStartTick = 0;
     int pow2MenuItemBase = 9;
 
-    // Shows the raw frame until the frame windows take over this duty.
-    WindowPtr rawFrameWindow = nullptr;
     ProgramOptions options;
     long idlePasses = 0;
 };

@@ -4,15 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "sim/SimulatedSky.h"
+
+class SimulatedObservatory;
+
 struct ProgramOptions {
     bool headless = false;
     int frames = -1;            // idle passes to run before quitting; -1 runs until quit
     std::string snapshotDir;    // where to write every visible window as PNG at the end
-    std::string camera;         // "" the default camera, "test" the test pattern
+    std::string camera;         // "" the first webcam, a device path, "sim" the simulated sky, "test" the test pattern
+    int frameWidth = 0;         // --frame-size: asked of the camera; 0 its own size
+    int frameHeight = 0;
+    SkySettings sky;            // the simulated sky's seed, focus and layout (its size is the frame size)
     std::vector<std::string> serialPaths;
     bool mountSim = false;      // start the simulated mount and SV203 board
     bool showHelp = false;
     bool showVersion = false;
+    // Not from the command line: the simulated mount and board main made for
+    // --mount-sim (not owned), which the simulated sky follows.
+    SimulatedObservatory* observatory = nullptr;
 };
 
 // Parses argv; false with a message in error for an argument it does not know.

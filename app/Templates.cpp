@@ -32,4 +32,5 @@ void RegisterAllTemplates() {
     RegisterWindowTemplates();
     RegisterMenuTemplates();
     RegisterDialogTemplates();
+    RegisterPictureTemplates();
 }

@@ -19,5 +19,9 @@ void RegisterMenuTemplates();
 // 131 no camera, 132 serial ports, 133 batch capture.
 void RegisterDialogTemplates();
 
+// Pictures: 129 the dark-cutoff thumb and 130 the light-cutoff thumb (11 x 6; 130 is
+// also the integer slider's thumb), 131 the gamma thumb (6 x 11).
+void RegisterPictureTemplates();
+
 // Everything: call once after the toolbox has started.
 void RegisterAllTemplates();

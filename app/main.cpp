@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "scopecam: %s\n", problem.c_str());
             observatory->RegisterPorts(SerialPorts());
             AddBackgroundTask([obs = observatory.get()] { obs->Step(); });
+            options.observatory = observatory.get();
         }
         for (const std::string& path : options.serialPaths) SerialPorts().AddGivenPort(path);
         gMainObject = new MainObject(options);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/PictureRecording.h"
 #include "platform/PortPixels.h"
 #include "platform/QuickDraw.h"
 #include "platform/ToolboxState.h"
@@ -248,8 +249,10 @@ bool IsSameSize(const Rect& a, const Rect& b) {
 }  // namespace
 
 void CopyBits(const PixMap* src, const PixMap* dst, const Rect* srcRect, const Rect* dstRect,
-              int16_t /*mode*/, const void* /*maskRgn*/) {
+              int16_t mode, const void* /*maskRgn*/) {
     if (src == nullptr || dst == nullptr || srcRect == nullptr || dstRect == nullptr) return;
+    // While a picture is open on the current port, copies into it go into the picture.
+    if (RecordCopyIntoOpenPicture(*src, *dst, *srcRect, *dstRect, mode)) return;
     CopyPlan plan;
     if (!PlanCopy(*src, *dst, *srcRect, *dstRect, nullptr, nullptr, &plan)) return;
     const CopyColours colours = CurrentCopyColours();

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/PictureRecording.h"
 #include "platform/ToolboxState.h"
 
 namespace {
@@ -36,6 +37,7 @@ GrafPtr CurrentPort() { return gToolbox.currentPort; }
 
 void ForgetPort(GrafPtr port) {
     if (gToolbox.currentPort == port) gToolbox.currentPort = nullptr;
+    EndPictureOfPort(port);
 }
 
 void AddBackgroundTask(std::function<void()> task) { gToolbox.backgroundTasks.push_back(std::move(task)); }

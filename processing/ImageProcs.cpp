@@ -64,31 +64,48 @@ void RemapRowComponents(uint8_t* row, int count, const ColourTables& tables) {
     }
 }
 
+// The value step's arithmetic for each old value v: every component c of a pixel of
+// value v becomes round(c x t / v) with t the value table's entry at v, the
+// division done as a multiplication by ceil(2^24 / v) and a shift. For numerators
+// below 2^16 (c x t + v / 2 <= 255 x 255 + 127) and v <= 255 that gives the exact
+// quotient. A black pixel (v 0) has no hue: multiplier 0 and the grey t added.
+struct ValueScales {
+    std::array<uint32_t, kLevels> newValue;
+    std::array<uint32_t, kLevels> half;
+    std::array<uint64_t, kLevels> multiplier;
+    std::array<uint32_t, kLevels> grey;
+};
+
+constexpr int kValueShift = 24;
+
+ValueScales BuildValueScales(const LevelTable& valueTable) {
+    ValueScales s{};
+    for (int v = 0; v < kLevels; ++v) {
+        s.newValue[v] = valueTable[v];
+        s.half[v] = static_cast<uint32_t>(v / 2);
+        s.multiplier[v] = v == 0 ? 0 : ((uint64_t{1} << kValueShift) + v - 1) / static_cast<uint64_t>(v);
+        s.grey[v] = v == 0 ? valueTable[0] : 0;
+    }
+    return s;
+}
+
+inline uint8_t ScaleComponent(uint32_t c, int v, const ValueScales& s) {
+    const uint64_t numerator = c * s.newValue[v] + s.half[v];
+    return static_cast<uint8_t>(((numerator * s.multiplier[v]) >> kValueShift) + s.grey[v]);
+}
+
 // Gives every pixel the value table's entry at its value, keeping its hue and
-// saturation: the components are scaled by new value / old value, and black becomes
-// the grey of the table's entry for 0. A pixel equal to the one before it (runs of
-// black sky, of saturated star cores) takes that one's result without converting
-// again.
-void RemapRowValues(uint8_t* row, int count, const LevelTable& valueTable) {
-    uint32_t lastIn = 0;
-    uint32_t lastOut = 0;
-    bool haveLast = false;
+// saturation: the components are scaled by new value / old value, rounded to nearest,
+// so the largest becomes the new value exactly; black becomes the grey of the
+// table's entry for 0.
+void RemapRowValues(uint8_t* row, int count, const ValueScales& scales) {
     for (int x = 0; x < count; ++x) {
         uint8_t* p = row + 4 * x;
-        const uint32_t in = p[kRedByte] | p[kGreenByte] << 8 | p[kBlueByte] << 16;
-        if (!haveLast || in != lastIn) {
-            RGBColor rgb{p[kRedByte], p[kGreenByte], p[kBlueByte]};
-            HSVColor hsv;
-            RGB2HSV(&rgb, &hsv);
-            hsv.value = valueTable[std::min<int>(hsv.value, kLevels - 1)];
-            HSV2RGB(&hsv, &rgb);
-            lastIn = in;
-            lastOut = (rgb.red & 0xFFu) | (rgb.green & 0xFFu) << 8 | (rgb.blue & 0xFFu) << 16;
-            haveLast = true;
-        }
-        p[kRedByte] = static_cast<uint8_t>(lastOut);
-        p[kGreenByte] = static_cast<uint8_t>(lastOut >> 8);
-        p[kBlueByte] = static_cast<uint8_t>(lastOut >> 16);
+        const uint32_t r = p[kRedByte], g = p[kGreenByte], b = p[kBlueByte];
+        const int v = static_cast<int>(std::max({r, g, b}));
+        p[kRedByte] = ScaleComponent(r, v, scales);
+        p[kGreenByte] = ScaleComponent(g, v, scales);
+        p[kBlueByte] = ScaleComponent(b, v, scales);
     }
 }
 
@@ -225,8 +242,9 @@ void RemapImageComponentsFromLevelCutoffs(GWorldWrapper& frame, int levels, cons
     const ColourTables tables{BuildLevelTable(levels, darkCutoffs[1], lightCutoffs[1], gammas[1]),
                               BuildLevelTable(levels, darkCutoffs[2], lightCutoffs[2], gammas[2]),
                               BuildLevelTable(levels, darkCutoffs[3], lightCutoffs[3], gammas[3])};
-    const LevelTable valueTable =
-        remapValues ? BuildLevelTable(levels, darkCutoffs[0], lightCutoffs[0], gammas[0]) : LevelTable{};
+    const ValueScales valueScales =
+        remapValues ? BuildValueScales(BuildLevelTable(levels, darkCutoffs[0], lightCutoffs[0], gammas[0]))
+                    : ValueScales{};
 
     // Each pixel depends only on its own bytes, so the frame is rewritten in place.
     LockedFramePixels locked(frame);
@@ -234,7 +252,7 @@ void RemapImageComponentsFromLevelCutoffs(GWorldWrapper& frame, int levels, cons
     for (int y = 0; y < f.height; ++y) {
         uint8_t* row = f.Row(y);
         RemapRowComponents(row, f.width, tables);
-        if (remapValues) RemapRowValues(row, f.width, valueTable);
+        if (remapValues) RemapRowValues(row, f.width, valueScales);
     }
 }
 
