@@ -80,15 +80,18 @@ void RegisterFileNamesDialog() {
     RegisterDialogTemplate(t);
 }
 
-// 1 quit, 2 go on without a camera.
+// 1 quit, 2 go on without a camera, 3 use the simulated sky instead (hidden when the
+// program cannot make it).
 void RegisterNoCameraDialog() {
     DialogTemplate t = Modal(131, "No Camera", 440, 150);
     t.items = {
         Button(MakeRect(350, 110, 420, 132), "Quit"),
-        Button(MakeRect(160, 110, 330, 132), "Go On Without Camera"),
+        Button(MakeRect(170, 110, 340, 132), "Go On Without Camera"),
+        Button(MakeRect(20, 110, 160, 132), "Simulated Sky"),
         Label(MakeRect(20, 16, 420, 96),
-              "No camera could be started. Quit scopecam, or go on without a camera: "
-              "the menus, keys, serial control and windows keep working."),
+              "No camera could be started. Quit scopecam, go on without a camera (the "
+              "menus, keys, serial control and windows keep working), or watch the "
+              "simulated sky instead."),
     };
     RegisterDialogTemplate(t);
 }

@@ -4,6 +4,7 @@
 
 #include "app/CaptureChoice.h"
 #include "app/Templates.h"
+#include "platform/Menus.h"
 #include "processing/ImageProcs.h"
 
 MainObject* gMainObject = nullptr;
@@ -14,12 +15,19 @@ extern "C" void QuitSignalHandler(int) { MainObject::quit = true; }
 
 Rect QuarterOf(const Rect& r) { return MakeRect(0, 0, r.right / 4, r.bottom / 4); }
 
+// The amplifier comes back this long before the alarm; a stopwatch still running this
+// long after it ends its exposure.
+constexpr double kAmplifierLeadSeconds = 0.2;
+constexpr double kAlarmGraceSeconds = 2.0;
+
 }  // namespace
 
 MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     ToolBoxInit();
     rawFrame = new GWorldWrapper(32, MakeRect(0, 0, 640, 480), -1);
-    webcamInterface = new WebcamInterface(rawFrame, MakeCaptureSource(options));
+    // The no-camera dialog may offer the simulated sky in place of a camera.
+    webcamInterface = new WebcamInterface(rawFrame, MakeCaptureSource(options),
+                                          [this] { return MakeSimulatedSkySource(options); });
     dataWindow = new DataWindow();
     serialInterface = new SerialInterface(dataWindow);
     autoGuider = new AutoGuider(serialInterface);
@@ -39,6 +47,7 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     stopWatch = new StopWatch();
     // No frame is processed before the processor knows the windows.
     rawFrameProcessor->SetFrameWindowsGroup(frameWindowsGroup);
+    MenuBarInit();
 }
 
 MainObject::~MainObject() {
@@ -95,7 +104,7 @@ void MainObject::DoEvent(EventRecord event) {
         case keyDown:
         case autoKey:
             if (event.modifiers & cmdKey)
-                HandleMenuChoice(0);
+                HandleMenuChoice(MenuKey(static_cast<int16_t>(event.message & charCodeMask)));
             else
                 HandleKeyDown(static_cast<char>(event.message & charCodeMask), event);
             DoIdle();
@@ -114,9 +123,12 @@ void MainObject::DoEvent(EventRecord event) {
 }
 
 void MainObject::HandleMouseDown(EventRecord& event) {
+    // A click stops a recording and is then handled all the same.
+    if (webcamInterface->GetRecordingMovie()) webcamInterface->SaveMovie();
     WindowPtr window = nullptr;
     switch (FindWindow(event.where, &window)) {
         case inMenuBar:
+            HandleMenuChoice(MenuSelect(event.where));
             break;
         case inContent:
             SelectWindow(window);
@@ -147,9 +159,6 @@ void MainObject::HandleMouseDown(EventRecord& event) {
     }
 }
 
-void MainObject::HandleKeyDown(char, EventRecord) {}
-void MainObject::HandleKeyUp(char, EventRecord) {}
-void MainObject::HandleMenuChoice(long) {}
 
 // The histograms dialog is the only modeless dialog.
 void MainObject::DoDialogEvent(EventRecord& event) {
@@ -189,6 +198,7 @@ void MainObject::DoIdle() {
         serialInterface->ProcessFutureMessages(false);
     }
     int r = webcamInterface->DoIdle();
+    if (r == 1) UpdateMovieDuration();
     if (r == 2) {
         ProcessFPSandStopWatch();
         rawFrameProcessor->ProcessNewRawFrame(stopWatch, dataWindow, histogramsDialog);
@@ -203,18 +213,38 @@ void MainObject::DoIdle() {
 
 bool MainObject::AutoGuideRectDefined() const { return frameWindowsGroup->GetAutoGuideBoundsRect().left != -1; }
 
+// The tick difference is taken unsigned: the counter may wrap.
+void MainObject::UpdateMovieDuration() {
+    dataWindow->DrawMovieDuration(static_cast<int>((TickCount() - static_cast<uint32_t>(movieStartTick)) / 60));
+}
+
 void MainObject::ProcessFPSandStopWatch() {
     dataWindow->DrawFPS(fps);
     dataWindow->DrawEventPause(eventPause);
-    dataWindow->DrawStopWatchAndAlarm(stopWatch);
-    bool fired = false;
+    // The alarm ends a long exposure; the stopwatch then stops at that time.
+    const bool fired = dataWindow->DrawStopWatchAndAlarm(stopWatch);
+    if (fired && serialInterface->GetExposureOn()) {
+        serialInterface->TurnExposureOff(false);
+        stopWatch->StopStopWatch();
+    }
+    bool firedAgain = false;
+    // The amplifier comes back shortly before the alarm, so that it has settled when
+    // the exposure ends.
+    double s = stopWatch->UpdateAndGetStopWatchSeconds(firedAgain);
+    double t = stopWatch->GetAlarmTrigger();
+    if (stopWatch->GetStopWatchRunning() && s >= t - kAmplifierLeadSeconds && serialInterface->GetAmpOff())
+        serialInterface->TurnAmpOn(false);
+    // Still running well after the alarm: no exposure line ended the exposure (or no
+    // alarm is set). The next exposure of a batch begins, or the stopwatch is reset.
     if (stopWatch->GetStopWatchRunning()) {
-        double s = stopWatch->UpdateAndGetStopWatchSeconds(fired);
-        double t = stopWatch->GetAlarmTrigger();
-        // Without exposure lines the stopwatch is simply reset two seconds after the alarm.
-        if (s > t + 2.0) {
+        s = stopWatch->UpdateAndGetStopWatchSeconds(firedAgain);
+        t = stopWatch->GetAlarmTrigger();
+        if (s > t + kAlarmGraceSeconds) {
             SysBeep(1);
-            stopWatch->ResetStopWatch();
+            if (rawFrameProcessor->GetBatchSize() > 0)
+                rawFrameProcessor->BeginLongExposure(stopWatch);
+            else
+                stopWatch->ResetStopWatch();
         }
     }
     frameCount += 1;

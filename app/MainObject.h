@@ -31,10 +31,20 @@ public:
     void HandleKeyDown(char c, EventRecord event);
     void HandleKeyUp(char c, EventRecord event);
     void HandleMenuChoice(long choice);
+    void MenuBarInit();
+    void HandleAppleChoice(short item);
+    void HandleFileChoice(short item);
+    void HandleEditChoice(short item);
+    void HandleDebayerizeChoice(short item);
+    void HandleMiscChoice(short item);
+    void HandleViewChoice(short item);
+    void DoAboutBox();
     void DoDialogEvent(EventRecord& event);
     void DoUpdate(EventRecord& event);
     void DoIdle();
     void ProcessFPSandStopWatch();
+    // The recording time, whole seconds since movieStartTick.
+    void UpdateMovieDuration();
 
     int GetFPS() const { return fps; }
     int GetEventPause() const { return eventPause; }
@@ -45,6 +55,7 @@ public:
     SerialInterface* GetSerialInterface() const { return serialInterface; }
     AutoGuider* GetAutoGuider() const { return autoGuider; }
     FrameWindowsGroup* GetFrameWindowsGroup() const { return frameWindowsGroup; }
+    WebcamInterface* GetWebcamInterface() const { return webcamInterface; }
     RawFrameProcessor* GetRawFrameProcessor() const { return rawFrameProcessor; }
     HistogramsDialog* GetHistogramsDialog() const { return histogramsDialog; }
     // Idle passes run so far (every idle cycle counts, with or without a frame).
@@ -57,6 +68,7 @@ public:
 private:
     void ToolBoxInit();
     bool AutoGuideRectDefined() const;
+    void HandleArrowKeyDown(char c, const EventRecord& event);
 
     SerialInterface* serialInterface = nullptr;
     WebcamInterface* webcamInterface = nullptr;

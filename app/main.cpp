@@ -16,6 +16,7 @@
 namespace {
 
 std::string SnapshotName(WindowPtr w) {
+    if (w->role == WindowRole::kMenuBar) return "menu-bar.png";
     std::string name = "window-" + std::to_string(w->templateId) + "-";
     for (char c : w->title) name += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
     return name + ".png";

@@ -1,9 +1,11 @@
 // One whole pass of the frame pipeline (ProcessNewRawFrame with detection off: the
 // raw window, the copy, de-Bayering, the histograms, the level remap with the value
-// channel, the channel images and the three frame windows) at 640 x 480 and
-// 1920 x 1080, with every window visible and the histograms dialog shown; each
-// de-Bayering algorithm and none. memcpy of the same frame runs beside it for scale,
-// and each step of the pass on its own, to show where the time goes.
+// channel, the channel images, the focus measurement of a 256-pixel square and the
+// four windows) at 640 x 480 and 1920 x 1080, with every window visible and the
+// histograms dialog shown; each de-Bayering algorithm and none, and once without a
+// focus square for comparison. memcpy of the same frame runs beside it for scale,
+// and each step of the pass on its own, to show where the time goes; the focus
+// measurement also for each size of square.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -35,6 +37,10 @@
 namespace {
 
 constexpr int kNoDebayer = -1;
+// The side of the focus-aid square the pass measures; 0: none (the histogram
+// rectangle stays the whole frame and the focus aid shows its message).
+constexpr int kFocusSquare = 256;
+constexpr int kNoFocusSquare = 0;
 
 uint8_t* Pixels(GWorldWrapper& frame) { return reinterpret_cast<uint8_t*>(GetPixBaseAddr(frame.GetSrcPixMap())); }
 
@@ -63,7 +69,9 @@ void DrawSky(GWorldWrapper& frame, bool mosaic) {
 class Pipeline {
 public:
     Pipeline(int width, int height) {
-        InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<VirtualClock>());
+        auto headless = std::make_unique<HeadlessHost>();
+        host = headless.get();
+        InitToolbox(std::move(headless), std::make_unique<VirtualClock>());
         RegisterAllTemplates();
         dataWindow = std::make_unique<DataWindow>();
         serial = std::make_unique<SerialInterface>(dataWindow.get());
@@ -126,7 +134,27 @@ public:
         DrawSky(*raw, on);
     }
 
+    // A control-drag at the middle of the level-adjusted window, as the observer
+    // defines the focus-aid square, then one frame so that the focus aid is set up.
+    void DefineFocusSquare(int side) {
+        if (side == kNoFocusSquare) return;
+        group->SetPow2Dim(side);
+        WindowPtr window = group->GetLevelAdjustedFrameWindow();
+        Rect content;
+        GetWindowBounds(window, kWindowContentRgn, &content);
+        const Point middle{static_cast<int16_t>((content.top + content.bottom) / 2),
+                           static_cast<int16_t>((content.left + content.right) / 2)};
+        host->SetMouse(middle, true);
+        host->ScriptMouse({{middle, true}, {middle, false}});
+        group->HandleMouseDownInContent(window, middle, false, true, false, false);
+        ProcessFrame();
+    }
+    // Whether the focus aid measured the last frame.
+    bool FocusMeasured() const { return processor->GetPowerSpectrumDist() != nullptr; }
+
     void ProcessFrame() { processor->ProcessNewRawFrame(stopWatch.get(), dataWindow.get(), dialog.get()); }
+
+    HeadlessHost* host = nullptr;
 
     std::unique_ptr<DataWindow> dataWindow;
     std::unique_ptr<SerialInterface> serial;
@@ -144,12 +172,16 @@ void SetFrameCounters(benchmark::State& state, int width, int height) {
     state.SetBytesProcessed(state.iterations() * pixels * 4);
 }
 
-// The whole pass. Arguments: width, height, de-Bayering algorithm (-1 none).
+// The whole pass. Arguments: width, height, de-Bayering algorithm (-1 none), side of
+// the focus square (0 none).
 void BM_WholePipelinePass(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     Pipeline pipeline(width, height);
     pipeline.ChooseDebayer(static_cast<int>(state.range(2)));
+    const int focusSquare = static_cast<int>(state.range(3));
+    pipeline.DefineFocusSquare(focusSquare);
     pipeline.ProcessFrame();  // the de-Bayer scratch buffer is made by the first frame
+    if (pipeline.FocusMeasured() != (focusSquare != kNoFocusSquare)) state.SkipWithError("focus square not as asked");
     for (auto _ : state) {
         pipeline.ProcessFrame();
         benchmark::ClobberMemory();
@@ -158,10 +190,12 @@ void BM_WholePipelinePass(benchmark::State& state) {
 }
 
 void PassArguments(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"width", "height", "debayer"});
-    for (auto size : {std::pair{640, 480}, std::pair{1920, 1080}})
+    b->ArgNames({"width", "height", "debayer", "focus"});
+    for (auto size : {std::pair{640, 480}, std::pair{1920, 1080}}) {
+        b->Args({size.first, size.second, kNoDebayer, kNoFocusSquare});
         for (int algorithm : {kNoDebayer, int(kNearestNeighbor), int(kBilinear), int(kLaplacianSecondOrder)})
-            b->Args({size.first, size.second, algorithm});
+            b->Args({size.first, size.second, algorithm, kFocusSquare});
+    }
     b->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_WholePipelinePass)->Apply(PassArguments);
@@ -191,12 +225,15 @@ enum Step {
     kDrawLevelAdjustedWindow,
     kDrawChannelsWindow,
     kDebinFast,
+    kUpdateFocusAid,
+    kDrawFocusAidWindow,
 };
 
 void BM_PipelineStep(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     Pipeline pipeline(width, height);
     pipeline.ChooseDebayer(kNoDebayer);
+    pipeline.DefineFocusSquare(kFocusSquare);
     pipeline.ProcessFrame();
     GWorldWrapper& adjusted = *pipeline.levelAdjusted;
     HistogramsDialog& dialog = *pipeline.dialog;
@@ -232,6 +269,12 @@ void BM_PipelineStep(benchmark::State& state) {
             case kDebinFast:
                 DebinFast(adjusted);
                 break;
+            case kUpdateFocusAid:
+                pipeline.processor->UpdateFocusAid();
+                break;
+            case kDrawFocusAidWindow:
+                pipeline.group->DrawFocusAidWindow();
+                break;
         }
         benchmark::ClobberMemory();
     }
@@ -241,10 +284,26 @@ void BM_PipelineStep(benchmark::State& state) {
 void StepArguments(benchmark::internal::Benchmark* b) {
     b->ArgNames({"width", "height", "step"});
     for (auto size : {std::pair{640, 480}, std::pair{1920, 1080}})
-        for (int step = kCopyRawFrame; step <= kDebinFast; ++step) b->Args({size.first, size.second, step});
+        for (int step = kCopyRawFrame; step <= kDrawFocusAidWindow; ++step) b->Args({size.first, size.second, step});
     b->Unit(benchmark::kMicrosecond);
 }
 BENCHMARK(BM_PipelineStep)->Apply(StepArguments);
+
+// The focus measurement on its own for each size of square (640 x 480 frame): the
+// values, the transform, the magnitudes, the rings and the ratio.
+void BM_FocusAidMeasurement(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0));
+    Pipeline pipeline(640, 480);
+    pipeline.ChooseDebayer(kNoDebayer);
+    pipeline.DefineFocusSquare(side);
+    if (!pipeline.FocusMeasured()) state.SkipWithError("no focus square");
+    for (auto _ : state) {
+        pipeline.processor->UpdateFocusAid();
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * side * side);
+}
+BENCHMARK(BM_FocusAidMeasurement)->ArgName("side")->Arg(32)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMicrosecond);
 
 // De-Bayering on its own, each algorithm, at both sizes.
 void BM_DebayerStep(benchmark::State& state) {

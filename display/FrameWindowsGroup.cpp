@@ -58,9 +58,11 @@ FrameWindowsGroup::FrameWindowsGroup(GWorldWrapper* rawFrame, GWorldWrapper* lon
     SizeAndPaintBlack(channelsWindow, RectWidth(channel), 3 * RectHeight(channel));
 
     histogramBoundsRect = adjusted;
+    InitPictureSaving();
 }
 
 FrameWindowsGroup::~FrameWindowsGroup() {
+    DeleteCutoffSliders();
     DisposeWindow(rawFrameWindow);
     DisposeWindow(levelAdjustedFrameWindow);
     DisposeWindow(channelsWindow);

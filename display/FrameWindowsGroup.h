@@ -14,11 +14,15 @@
 // frame processor; its centre is kept in the preferences.
 //
 // Members by file: FrameWindowsGroup.cpp (construction, drawing, resizing),
-// RegionSelection.cpp (the mouse gestures that define the regions).
+// RegionSelection.cpp (the mouse gestures that define the regions), FocusAidWindow.cpp
+// (the focus-aid plot and its cutoff sliders), PictureSaving.cpp (pictures of the
+// present frame written as picture files).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "app/FileProcs.h"
 #include "platform/Toolbox.h"
 
 class AutoGuider;
@@ -108,7 +112,51 @@ public:
     void DecreaseTargetBrightness();
     void SetPow2Dim(int n) { pow2Dim = n; }
 
+    // --- The focus-aid window (FocusAidWindow.cpp) --------------------------------------
+
+    // The spectrum of the frame just measured with its cutoff lines and sliders, and the
+    // next point of the chart; two red message lines instead while the histogram
+    // rectangle is not a square the focus aid measures. Nothing while hidden.
+    void DrawFocusAidWindow();
+    // The chart's grid, axis, scale labels and legend.
+    void DrawFocusAidWindowAxes();
+    // Paints the window black, with the chart's axes when the histogram rectangle is a
+    // square the focus aid measures. Nothing while hidden.
+    void EraseFocusAidWindow();
+
+    // --- Picture saving (PictureSaving.cpp) ---------------------------------------------
+
+    // Saves the present frame (the raw frame, or the last long exposure while a
+    // long-exposure rectangle is defined) as a picture file in the picture folder, under
+    // the next picture name; a name already taken goes on to the next number. The raw
+    // frame window then shows the frame as a negative with the name across it and one
+    // beep sounds; when the file could not be written it shows "NOT saved" and why,
+    // and three beeps sound.
+    PictFileResult SavePresentPicture(double seconds);
+    // Fills name (256 bytes) with the next picture name and advances the count: the
+    // header and "-" when there is a header, the count with at least three digits, and
+    // "-" seconds "secs" for seconds > 0. The header is mended for a file name and cut
+    // so that the whole name fits kMaxFileNameLength.
+    void BuildSavePictureFileName(unsigned char* name, double seconds);
+    // Dialog 130: the header of picture names, and whether the numbering starts again.
+    void GetSavePictureFileHeader();
+    // Lets the observer choose the picture folder; true when one was chosen.
+    bool SetSavePictureLocation();
+    const FSSpec& GetSavePictureLocation() const { return savePictureLocation; }
+    std::string GetSavePictureFileHeaderText() const { return PascalToString(savePictureFileHeader); }
+    int32_t GetSavePictureCount() const { return savePictureCount; }
+
 private:
+    // A press in the focus-aid window: a drag of a cutoff slider's thumb sets that
+    // cutoff, the low one never above the high one. Ignored before the first plot has
+    // made the sliders.
+    void HandleMouseDownInFocusAidWindow();
+    void DeleteCutoffSliders();
+    // Picture saving: the initial header and folder; the recording of the present
+    // frame; what the raw frame window shows after a save.
+    void InitPictureSaving();
+    PicHandle RecordPresentPicture();
+    void ShowSaveInRawFrameWindow(ConstStr255Param name, const PictFileResult& result);
     // The buffer a frame window shows: the raw frame for the raw window, the
     // level-adjusted frame for the level-adjusted window, else null.
     GWorldWrapper* FrameShownIn(WindowPtr window) const;
@@ -152,4 +200,8 @@ private:
     int32_t pow2Dim = 128;
     // Horizontal position of the next point of the focus-aid history.
     int32_t focusAidPlotX = 240;
+    // Where pictures go, how their names begin and the number of the next one.
+    FSSpec savePictureLocation;
+    Str255 savePictureFileHeader = {0};
+    int32_t savePictureCount = 0;
 };

@@ -79,9 +79,11 @@ bool FrameWindowsGroup::HandleMouseDownInContent(WindowPtr window, Point where, 
         }
         return true;
     }
-    // Presses in the focus-aid window belong to its cutoff sliders, which come with
-    // the focus-aid drawing.
-    if (window == focusAidWindow) return true;
+    // Presses in the focus-aid window belong to its cutoff sliders.
+    if (window == focusAidWindow) {
+        HandleMouseDownInFocusAidWindow();
+        return true;
+    }
     return false;
 }
 

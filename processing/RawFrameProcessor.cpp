@@ -77,8 +77,11 @@ void RawFrameProcessor::ProcessNewRawFrame(StopWatch* stopWatch, DataWindow* dat
         GetMaxValuesInsideAutoDetectLongExposureRect(maxRed, maxGreen, maxBlue);
         dataWindow->DrawMaxes(maxRed, maxGreen, maxBlue);
         dataWindow->DrawEndCutoffs(endCutoffs[0], endCutoffs[1], endCutoffs[2], maxRed, maxGreen, maxBlue);
-        // The end-cutoff calibration takes its frames here once it exists: a frame
-        // used for calibration goes no further. Until then calibrationFrames stays -1.
+        // A frame used for calibrating the end cutoffs goes no further.
+        if (calibrationFrames != -1) {
+            CalibrateCutoffs(maxRed, maxGreen, maxBlue, dataWindow);
+            return;
+        }
     }
     const bool reachesCutoff = maxRed >= endCutoffs[0] || maxGreen >= endCutoffs[1] || maxBlue >= endCutoffs[2];
     if (!DetectionOn() || reachesCutoff) ProcessNewLongExposure(stopWatch, dataWindow, histogramsDialog);
@@ -95,12 +98,12 @@ void RawFrameProcessor::GenerateLevelAdjustedFrame(const int* darkCutoffs, const
     // A long exposure's frame carries one good field of the interlaced pair.
     if (DetectionOn()) DebinFast(*levelAdjustedFrame);
     SeparateChannels();
-    // The focus measurement joins here once it exists: it reads the colour frame
-    // before a channel is stripped.
+    // Focus is measured on the colour frame, before a channel is stripped.
+    UpdateFocusAid();
     StripChannels();
     frameWindowsGroup->DrawLevelAdjustedFrameWindow();
     frameWindowsGroup->DrawChannelsWindow();
-    // The focus-aid window is drawn here once its drawing exists.
+    frameWindowsGroup->DrawFocusAidWindow();
 }
 
 void RawFrameProcessor::SeparateChannels() {
@@ -120,52 +123,4 @@ void RawFrameProcessor::StripChannels() {
 
 void RawFrameProcessor::CopyWholeFrame(GWorldWrapper& from, GWorldWrapper& to) {
     from.CopyWorldBits(from.GetDim(), to.GetDim(), to.GetGWorldPtr());
-}
-
-// ---- Long-exposure detection ----
-
-void RawFrameProcessor::GetMaxValuesInsideAutoDetectLongExposureRect(unsigned char& maxRed,
-                                                                     unsigned char& maxGreen,
-                                                                     unsigned char& maxBlue) {
-    const Rect r = autoDetectLongExposureRect;
-    LockedFramePixels locked(*rawFrame);
-    const FramePixels& pixels = locked.Pixels();
-    // The rectangle is made inside the frame; the clamp only guards the memory.
-    const int left = std::max<int>(r.left, 0);
-    const int top = std::max<int>(r.top, 0);
-    const int right = std::min<int>(r.right, pixels.width);
-    const int bottom = std::min<int>(r.bottom, pixels.height);
-    for (int y = top; y < bottom; ++y) {
-        const uint8_t* row = pixels.Row(y);
-        for (int x = left; x < right; ++x) {
-            const uint8_t* p = row + 4 * x;
-            maxRed = std::max(maxRed, p[kRedByte]);
-            maxGreen = std::max(maxGreen, p[kGreenByte]);
-            maxBlue = std::max(maxBlue, p[kBlueByte]);
-        }
-    }
-}
-
-void RawFrameProcessor::ProcessNewLongExposure(StopWatch* stopWatch, DataWindow*,
-                                               HistogramsDialog* histogramsDialog) {
-    // The accepted frame stays available while the camera delivers the frames in
-    // between.
-    if (DetectionOn()) CopyWholeFrame(*rawFrame, *longExposureFrame);
-    GenerateLevelAdjustedFrame(histogramsDialog->GetDarkCutoffs(), histogramsDialog->GetLightCutoffs(),
-                               histogramsDialog->GetGammas(), histogramsDialog);
-    bool alarmFired = false;
-    lastFrameDuration = stopWatch->UpdateAndGetStopWatchSeconds(alarmFired);
-    // Batch capture saves the frame and starts the next exposure here once it exists.
-}
-
-void RawFrameProcessor::SetAutoDetectLongExposureRect(Rect rect, DataWindow*) {
-    autoDetectLongExposureRect = rect;
-    if (rect.left == -1) lastFrameDuration = 0.0;
-    // A new rectangle starts an end-cutoff calibration here once calibration exists.
-}
-
-void RawFrameProcessor::SetEndCutoffs(int32_t red, int32_t green, int32_t blue) {
-    endCutoffs[0] = red;
-    endCutoffs[1] = green;
-    endCutoffs[2] = blue;
 }

@@ -38,6 +38,8 @@ public:
     virtual std::string Name() const = 0;
 
     virtual SampleLayout Samples() const { return SampleLayout::kColour; }
+    // The camera went away while running (unplugged); Deliver reports errors from then on.
+    virtual bool Gone() const { return false; }
     // The camera's settings, read afresh; none by default.
     virtual std::vector<CameraControl> Controls() { return {}; }
     // Changes one setting at once; false when the camera refuses it.

@@ -2,6 +2,7 @@
 
 #include <linux/videodev2.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -210,8 +211,9 @@ CaptureResult V4L2Source::Deliver(const FrameTarget& target) {
     bool converted = false;
     if (!(newest.flags & V4L2_BUF_FLAG_ERROR)) {
         const Buffer& b = buffers_[newest.index];
-        CameraFrame frame{format_, static_cast<const uint8_t*>(b.start), std::min<size_t>(newest.bytesused, b.length),
-                          width_, height_, bytesPerLine_};
+        // A few drivers leave the count of bytes used at 0: the whole buffer then.
+        const size_t used = newest.bytesused > 0 ? std::min<size_t>(newest.bytesused, b.length) : b.length;
+        CameraFrame frame{format_, static_cast<const uint8_t*>(b.start), used, width_, height_, bytesPerLine_};
         converted = converter_.Convert(frame, target);
     }
     if (!Requeue(newest.index) && gone_) return CaptureResult::kError;

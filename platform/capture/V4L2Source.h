@@ -40,7 +40,7 @@ public:
     uint32_t PixelFormat() const { return fourcc_; }
     bool Streaming() const { return streaming_; }
     // The camera went away while running; LastError says why.
-    bool Gone() const { return gone_; }
+    bool Gone() const override { return gone_; }
     int LastError() const { return lastError_; }
 
 private:

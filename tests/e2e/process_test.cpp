@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -54,7 +55,7 @@ TEST(Process, HelpAndVersionAnswer) {
 
 TEST(Process, HeadlessRunWritesSnapshotsThatImageReadersOpen) {
     fs::path dir = TempDir("snap");
-    Outcome o = RunScopecam("--headless --frames 30 --snapshot " + dir.string());
+    Outcome o = RunScopecam("--headless --camera test --frames 30 --snapshot " + dir.string());
     ASSERT_EQ(o.status, 0) << o.out;
     int pngs = 0;
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -74,31 +75,45 @@ TEST(Process, HeadlessRunWritesSnapshotsThatImageReadersOpen) {
     fs::remove_all(dir);
 }
 
+// Runs scopecam with the arguments, sends it sig after a while, and expects it to end
+// cleanly within a few seconds.
+void ExpectSignalEndsCleanly(const std::vector<const char*>& args, int sig) {
+    std::vector<char*> argv{const_cast<char*>(SCOPECAM_BINARY)};
+    for (const char* a : args) argv.push_back(const_cast<char*>(a));
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execv(SCOPECAM_BINARY, argv.data());
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "scopecam ended before the signal";
+    kill(pid, sig);
+    // Bounded wait: the program must end within a few seconds.
+    pid_t done = 0;
+    for (int i = 0; i < 100 && done == 0; ++i) {
+        done = waitpid(pid, &status, WNOHANG);
+        if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (done == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "scopecam did not end after signal " << sig;
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// With no camera the program waits in the no-camera dialog; a quit signal answers it.
+TEST(Process, AQuitSignalAnswersTheNoCameraDialog) {
+    ExpectSignalEndsCleanly({"--headless", "--camera", "/dev/scopecam-no-such-camera"}, SIGTERM);
+}
+
 TEST(Process, SigtermEndsARunningProgramCleanly) {
     for (int sig : {SIGTERM, SIGINT}) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            execl(SCOPECAM_BINARY, SCOPECAM_BINARY, "--headless", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "scopecam ended before the signal";
-        kill(pid, sig);
-        // Bounded wait: the program must end within a few seconds.
-        pid_t done = 0;
-        for (int i = 0; i < 100 && done == 0; ++i) {
-            done = waitpid(pid, &status, WNOHANG);
-            if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (done == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            FAIL() << "scopecam did not end after signal " << sig;
-        }
-        ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        ExpectSignalEndsCleanly({"--headless", "--camera", "test"}, sig);
     }
 }
 

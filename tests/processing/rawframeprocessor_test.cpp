@@ -39,8 +39,13 @@ protected:
         auto white = MakeFrame(RectWidth(levelAdjusted_->GetDim()), RectHeight(levelAdjusted_->GetDim()));
         return SameColours(*levelAdjusted_, *white);
     }
+    // A new rectangle starts a calibration of the cutoffs: it is run to its end on dark
+    // frames before the cutoffs are set.
     void TurnDetectionOn(Rect rect, int cutoff) {
         processor_->SetAutoDetectLongExposureRect(rect, dataWindow_.get());
+        unsigned char dark = 0;
+        while (processor_->GetCalibrationFrames() != -1)
+            processor_->CalibrateCutoffs(dark, dark, dark, dataWindow_.get());
         processor_->SetEndCutoffs(cutoff, cutoff, cutoff);
     }
 };

@@ -116,8 +116,10 @@ TEST_F(SimulatedSkyTest, ANewFrameComesThirtyTimesASecond) {
     clock().SetMicros(0);
     EXPECT_EQ(camera.Deliver(TargetOf(*frame)), CaptureResult::kFreshFrame);
     int fresh = 1;
-    for (uint64_t t = 1000; t < 1'000'000; t += 1000)
-        if (clock().SetMicros(t), camera.Deliver(TargetOf(*frame)) == CaptureResult::kFreshFrame) ++fresh;
+    for (uint64_t t = 1000; t < 1'000'000; t += 1000) {
+        clock().SetMicros(t);
+        if (camera.Deliver(TargetOf(*frame)) == CaptureResult::kFreshFrame) ++fresh;
+    }
     EXPECT_EQ(fresh, 30);
     EXPECT_EQ(camera.FrameBounds(), MakeRect(0, 0, kWidth, kHeight));
 }

@@ -30,10 +30,11 @@ public:
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
     // The names in the folder, sorted.
-    std::vector<std::string> Names() const {
+    std::vector<std::string> Names() const { return NamesIn(path_); }
+    static std::vector<std::string> NamesIn(const std::string& folder) {
         std::vector<std::string> names;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
