@@ -109,11 +109,24 @@ void MainObject::HandleArrowKeyDown(char c, const EventRecord& event) {
         if (u == kDownArrowCharCode) autoGuider->DecreaseDelayNS(dataWindow);
         return;
     }
-    serialInterface->SendIndefiniteGuide(ArrowDirection(c));
+    const SerialInterface::CompassDirection direction = ArrowDirection(c);
+    serialInterface->SendIndefiniteGuide(direction);
+    manualMoveHeld[direction] = true;
 }
 
 // The release of an arrow stops the move of its direction, with or without shift and
 // during a recording too.
 void MainObject::HandleKeyUp(char c, EventRecord) {
-    if (IsArrow(c)) serialInterface->KillIndefiniteGuide(ArrowDirection(c));
+    if (!IsArrow(c)) return;
+    const SerialInterface::CompassDirection direction = ArrowDirection(c);
+    serialInterface->KillIndefiniteGuide(direction);
+    manualMoveHeld[direction] = false;
+}
+
+void MainObject::StopHeldManualMoves() {
+    for (int d = SerialInterface::kNorth; d <= SerialInterface::kWest; ++d) {
+        if (!manualMoveHeld[d]) continue;
+        serialInterface->KillIndefiniteGuide(static_cast<SerialInterface::CompassDirection>(d));
+        manualMoveHeld[d] = false;
+    }
 }

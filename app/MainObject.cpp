@@ -51,6 +51,8 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
 }
 
 MainObject::~MainObject() {
+    // A quit while an arrow key is held must not leave the mount moving.
+    if (serialInterface != nullptr) StopHeldManualMoves();
     delete rawFrame;
     delete longExposureFrame;
     delete levelAdjustedFrame;

@@ -50,6 +50,7 @@ public:
     int GetEventPause() const { return eventPause; }
     void SetEventPause(int ticks) { eventPause = ticks; }
     GWorldWrapper* GetRawFrame() const { return rawFrame; }
+    GWorldWrapper* GetLongExposureFrame() const { return longExposureFrame; }
     DataWindow* GetDataWindow() const { return dataWindow; }
     StopWatch* GetStopWatch() const { return stopWatch; }
     SerialInterface* GetSerialInterface() const { return serialInterface; }
@@ -69,6 +70,8 @@ private:
     void ToolBoxInit();
     bool AutoGuideRectDefined() const;
     void HandleArrowKeyDown(char c, const EventRecord& event);
+    // Stops the manual moves whose arrow key is still down, as their release would.
+    void StopHeldManualMoves();
 
     SerialInterface* serialInterface = nullptr;
     WebcamInterface* webcamInterface = nullptr;
@@ -93,6 +96,9 @@ private:
 
     ProgramOptions options;
     long idlePasses = 0;
+    // The directions (by CompassDirection) whose arrow key started a manual move and
+    // has not been released.
+    bool manualMoveHeld[4] = {false, false, false, false};
 };
 
 extern MainObject* gMainObject;

@@ -17,6 +17,9 @@ enum MenuId : int16_t {
     kViewMenu = 133,
 };
 
+// The resource type of desk accessories, the four characters "DRVR".
+constexpr uint32_t kDeskAccessoryType = uint32_t('D') << 24 | uint32_t('R') << 16 | uint32_t('V') << 8 | uint32_t('R');
+
 // Items that take a value: the item of value 0 and the values after it.
 constexpr int16_t kBayerPatternItemBase = 3;
 constexpr int16_t kDebayerAlgItemBase = 8;
@@ -51,7 +54,7 @@ void MainObject::MenuBarInit() {
     SetMenuBar(GetNewMBar(128));
     // Linux has no desk accessories and no application menu of its own: the File menu
     // keeps its Quit item.
-    AppendResMenu(GetMenuHandle(kAppleMenu), 'DRVR');
+    AppendResMenu(GetMenuHandle(kAppleMenu), kDeskAccessoryType);
     DisableItem(kFileMenu, 5);
     DisableItem(kFileMenu, 9);
     DisableItem(kFileMenu, 10);

@@ -60,6 +60,9 @@ bool ParseBayer(std::string_view text, SampleLayout& out) {
     return false;
 }
 
+constexpr float kDemoBlackLevel = -3.0f;
+constexpr uint32_t kDemoSkySeed = 4;
+
 bool KnownCamera(std::string_view camera) { return camera == "sim" || camera == "test" || camera.starts_with("/"); }
 
 }  // namespace
@@ -136,6 +139,20 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
                 error = "--bayer needs grbg, rggb, bggr or gbrg, not '" + std::string(v) + "'";
                 return false;
             }
+        } else if (arg == "--mount") {
+            const char* v = needValue(arg);
+            if (v == nullptr) return false;
+            options.mountPath = v;
+        } else if (arg == "--demo") {
+            options.demo = true;
+            options.headless = true;
+            options.mountSim = true;
+            options.camera = "sim";
+            options.mountPath = kSimulatedMountPath;
+            // The camera set for guiding, its black level down until the sky is black,
+            // on a field with a bright star standing alone.
+            options.sky.blackLevel = kDemoBlackLevel;
+            options.sky.seed = kDemoSkySeed;
         } else if (arg == "--serial") {
             const char* v = needValue(arg);
             if (v == nullptr) return false;
@@ -144,6 +161,10 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& opti
             error = "unknown argument '" + std::string(arg) + "'";
             return false;
         }
+    }
+    if (options.mountPath == kSimulatedMountPath && !options.mountSim) {
+        error = "--mount sim needs --mount-sim";
+        return false;
     }
     return true;
 }
@@ -164,6 +185,10 @@ std::string ProgramUsage() {
            "  --serial PATH     add a serial port to the port list (may repeat)\n"
            "  --mount-sim       start a simulated mount and SV203 board on pseudo terminals;\n"
            "                    the simulated sky follows the mount and the board's camera lines\n"
+           "  --mount PATH      use the serial port PATH for the mount from the start, as if\n"
+           "                    chosen in the port dialog (sim: the simulated mount)\n"
+           "  --demo            play a short scripted observing session without a screen on\n"
+           "                    the simulated sky and mount (with --snapshot: its pictures)\n"
            "  --version         print the version and exit\n"
            "  --help            print this text and exit\n"
            "\n"

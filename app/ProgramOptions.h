@@ -8,6 +8,9 @@
 
 class SimulatedObservatory;
 
+// The --mount value that names the simulated mount's port.
+inline constexpr const char* kSimulatedMountPath = "sim";
+
 struct ProgramOptions {
     bool headless = false;
     int frames = -1;            // idle passes to run before quitting; -1 runs until quit
@@ -18,6 +21,12 @@ struct ProgramOptions {
     SkySettings sky;            // the simulated sky's seed, focus and layout (its size is the frame size)
     std::vector<std::string> serialPaths;
     bool mountSim = false;      // start the simulated mount and SV203 board
+    // A port given the mount function at start, as if chosen in the port dialog; with
+    // --mount-sim, "sim" names the simulated mount's port.
+    std::string mountPath;
+    // Play the scripted observing session of the headless demo (implies --headless,
+    // the simulated sky and the simulated mount as the mount).
+    bool demo = false;
     bool showHelp = false;
     bool showVersion = false;
     // Not from the command line: the simulated mount and board main made for

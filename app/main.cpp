@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "app/DemoSession.h"
 #include "app/MainObject.h"
+#include "app/PortAssignment.h"
 #include "app/ProgramOptions.h"
 #include "platform/host/DesktopHost.h"
 #include "platform/host/HeadlessHost.h"
@@ -38,6 +40,17 @@ bool WriteSnapshots(const std::string& dir) {
     return ok;
 }
 
+// The path --mount names; "sim" stands for the simulated mount's port.
+std::string MountPortPath(const ProgramOptions& options, SimulatedObservatory* observatory) {
+    if (options.mountPath != kSimulatedMountPath) return options.mountPath;
+    return observatory != nullptr && observatory->Mount().IsOpen() ? observatory->Mount().PortPath() : "";
+}
+
+void NarrateDemo(const std::string& line) {
+    std::printf("demo: %s\n", line.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,8 +69,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::unique_ptr<Host> host;
+    HeadlessHost* headless = nullptr;
     if (options.headless) {
-        host = std::make_unique<HeadlessHost>();
+        auto screenless = std::make_unique<HeadlessHost>();
+        headless = screenless.get();
+        host = std::move(screenless);
     } else {
         std::string whyNot;
         host = CreateDesktopHost(whyNot);
@@ -69,6 +85,7 @@ int main(int argc, char** argv) {
     InitToolbox(std::move(host), std::make_unique<MonotonicClock>());
     int status = 0;
     std::unique_ptr<SimulatedObservatory> observatory;
+    std::unique_ptr<DemoSession> demo;
     try {
         // The simulated devices are made after the clock they step on, and step beside
         // the program in its one thread.
@@ -81,8 +98,18 @@ int main(int argc, char** argv) {
             options.observatory = observatory.get();
         }
         for (const std::string& path : options.serialPaths) SerialPorts().AddGivenPort(path);
+        const std::string mountPath = MountPortPath(options, observatory.get());
+        if (!mountPath.empty()) SerialPorts().AddGivenPort(mountPath);
         gMainObject = new MainObject(options);
+        if (!mountPath.empty() && !AssignMountPort(*gMainObject->GetSerialInterface(), mountPath))
+            std::fprintf(stderr, "scopecam: could not open %s for the mount; the port dialog (Misc menu) can assign it\n",
+                         mountPath.c_str());
+        if (options.demo && headless != nullptr) {
+            demo = std::make_unique<DemoSession>(*gMainObject, *headless, NarrateDemo);
+            AddBackgroundTask([session = demo.get()] { session->Step(); });
+        }
         gMainObject->Run();
+        if (demo) demo->Finish();
         if (!options.snapshotDir.empty() && !WriteSnapshots(options.snapshotDir)) status = 1;
         delete gMainObject;
         gMainObject = nullptr;

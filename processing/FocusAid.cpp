@@ -5,6 +5,7 @@
 // A sharp image keeps more of its power away from the centre of the spectrum.
 #include "processing/FocusAid.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -24,13 +25,13 @@ constexpr int kValueChannel = 0;
 // |a, b| in single precision.
 float MagnitudeOf(float re, float im) { return std::sqrt(re * re + im * im); }
 
-// The largest value, truncated to an integer; 0 for a black square.
+// The largest value, truncated to an integer; 0 for a black square. The values are
+// not negative, so truncating the largest gives what raising an integer to each
+// larger value in turn would.
 int32_t FindBrightestValue(const float* values, size_t count) {
-    int32_t brightest = 0;
-    for (size_t i = 0; i < count; ++i) {
-        if (values[i] > brightest) brightest = static_cast<int32_t>(values[i]);
-    }
-    return brightest;
+    float brightest = 0.0f;
+    for (size_t i = 0; i < count; ++i) brightest = std::max(brightest, values[i]);
+    return static_cast<int32_t>(brightest);
 }
 
 // The magnitudes of the coefficients X(v, u) with u = 0 .. n/2 - 1, written at
@@ -61,21 +62,28 @@ void FormSpectrumMagnitudes(const float* packed, float* magnitudes, int n) {
     }
 }
 
-// The ring of a coefficient at vertical distance dv and horizontal distance u:
-// sqrt(dv^2 + u^2) in double precision, truncated.
-int RingOf(int dv, int u) { return static_cast<int>(std::sqrt(static_cast<double>(dv * dv + u * u))); }
+// The largest square the focus aid measures, and half of it.
+constexpr int kLargestSide = 256;
+constexpr int kLargestHalf = kLargestSide / 2;
 
-// Sums the magnitudes of columns 0 .. n/2 - 1 into the rings. The rows of the upper
-// half count their distance from row 0; those of the lower half count it from the
-// last row, n - 1 - v, so row n - 1 is distance 0 and row n/2 distance n/2 - 1.
+// Sums the magnitudes of columns 0 .. n/2 - 1 into the rings. The ring of a
+// coefficient at vertical distance dv and horizontal distance u is sqrt(dv^2 + u^2)
+// in double precision, truncated. The rows of the upper half count their distance
+// from row 0; those of the lower half count it from the last row, n - 1 - v, so row
+// n - 1 is distance 0 and row n/2 distance n/2 - 1: both halves of a column thus
+// meet the same n/2 distances, worked out once per column.
 // Column by column, top to bottom: a fixed order, since it decides the float
 // rounding of each ring.
 void SumMagnitudesByDistance(const float* magnitudes, float* rings, int ringCount, int n) {
     const int half = n / 2;
+    int ringOfDistance[kLargestHalf];
     for (int d = 0; d < ringCount; ++d) rings[d] = 0.0f;
     for (int u = 0; u < half; ++u) {
-        for (int v = 0; v < half; ++v) rings[RingOf(v, u)] += magnitudes[static_cast<size_t>(v) * n + u];
-        for (int v = half; v < n; ++v) rings[RingOf(n - 1 - v, u)] += magnitudes[static_cast<size_t>(v) * n + u];
+        for (int dv = 0; dv < half; ++dv)
+            ringOfDistance[dv] = static_cast<int>(std::sqrt(static_cast<double>(dv * dv + u * u)));
+        const float* column = magnitudes + u;
+        for (int v = 0; v < half; ++v) rings[ringOfDistance[v]] += column[static_cast<size_t>(v) * n];
+        for (int v = half; v < n; ++v) rings[ringOfDistance[n - 1 - v]] += column[static_cast<size_t>(v) * n];
     }
 }
 
@@ -97,7 +105,7 @@ float ComputeBandRatio(const float* rings, int ringCount, float low, float high)
 int GetFocusSquareSide(const Rect& rect) {
     const int side = rect.right - rect.left + 1;
     if (rect.bottom - rect.top + 1 != side) return 0;
-    if (side != 32 && side != 64 && side != 128 && side != 256) return 0;
+    if (side != 32 && side != 64 && side != 128 && side != kLargestSide) return 0;
     return side;
 }
 

@@ -180,7 +180,9 @@ void RawFrameProcessor::CalibrateCutoffs(unsigned char& maxRed, unsigned char& m
                                          DataWindow* dataWindow) {
     const int32_t maxima[3] = {maxRed, maxGreen, maxBlue};
     for (int c = 0; c < 3; ++c) {
-        if (maxima[c] > endCutoffs[c]) endCutoffs[c] = std::min(maxima[c] + kCalibrationMargin, kHighestCalibratedCutoff);
+        if (maxima[c] > endCutoffs[c]) {
+            endCutoffs[c] = std::min(maxima[c] + kCalibrationMargin, kHighestCalibratedCutoff);
+        }
     }
     calibrationFrames += 1;
     dataWindow->DrawCalibrationProgressBar(calibrationFrames);

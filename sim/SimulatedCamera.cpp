@@ -58,7 +58,15 @@ std::vector<CameraControl> SimulatedCamera::Controls() {
     samples.maximum = 5;
     samples.value = static_cast<int32_t>(s.samples);
     samples.choices.assign(std::begin(kSampleChoices), std::end(kSampleChoices));
-    return {focus, sweep, samples};
+    CameraControl black;
+    black.id = kBlackLevelControl;
+    black.kind = CameraControlKind::kSlider;
+    black.name = "Black level";
+    black.minimum = kLowestBlackLevel;
+    black.maximum = kHighestBlackLevel;
+    black.defaultValue = static_cast<int32_t>(SimulatedSky::kBias);
+    black.value = static_cast<int32_t>(std::lround(s.blackLevel));
+    return {focus, sweep, samples, black};
 }
 
 bool SimulatedCamera::SetControl(uint32_t id, int32_t value) {
@@ -74,6 +82,10 @@ bool SimulatedCamera::SetControl(uint32_t id, int32_t value) {
         case kSamplesControl:
             if (value < 0 || value > 5) return false;
             sky_.SetSamples(static_cast<SampleLayout>(value));
+            return true;
+        case kBlackLevelControl:
+            if (value < kLowestBlackLevel || value > kHighestBlackLevel) return false;
+            sky_.SetBlackLevel(static_cast<float>(value));
             return true;
         default:
             return false;

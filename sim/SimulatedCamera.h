@@ -14,7 +14,10 @@
 
 class SimulatedCamera : public CaptureSource {
 public:
-    enum ControlId : uint32_t { kFocusControl = 1, kFocusSweepControl, kSamplesControl };
+    enum ControlId : uint32_t { kFocusControl = 1, kFocusSweepControl, kSamplesControl, kBlackLevelControl };
+    // The black level slider's range.
+    static constexpr int32_t kLowestBlackLevel = -20;
+    static constexpr int32_t kHighestBlackLevel = 40;
     // The period a focus sweep switched on from the settings dialog takes.
     static constexpr double kDialogSweepSeconds = 40.0;
 

@@ -242,7 +242,7 @@ void SimulatedSky::Render(const FrameTarget& target, uint64_t frameNumber, Mount
     float base[3];
     float glow[3];
     for (int c = 0; c < 3; ++c) {
-        base[c] = kBias + light * kSkyLight[c];
+        base[c] = settings_.blackLevel + light * kSkyLight[c];
         glow[c] = kGlowPerSecond * static_cast<float>(exposure.ampGlowSeconds) * kGlowTint[c];
     }
     const float hotScale = static_cast<float>(exposure.darkSeconds * kFramesPerSecond);

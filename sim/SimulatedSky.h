@@ -31,6 +31,11 @@ struct SkySettings {
     // focusError is 0).
     double focusSweepSeconds = 0.0;
     SampleLayout samples = SampleLayout::kColour;
+    // Where the sky's black sits in the bytes: the camera's black level (its
+    // brightness control), the sensor's bias by default. Turned down below 0, the
+    // noise of the sky is cut off and the sky is black, as observers set a webcam for
+    // guiding.
+    float blackLevel = 10.0f;
 };
 
 // What one frame gathered.
@@ -63,7 +68,7 @@ public:
     static constexpr double kBrightestFlux = 4000.0;  // light of the brightest star in a video frame
     static constexpr double kSeeingSigma = 1.3;       // star width in perfect focus, pixels
     static constexpr double kSweepAmplitude = 5.0;
-    static constexpr float kBias = 10.0f;
+    static constexpr float kBias = 10.0f;  // the black level of a camera left as it comes
     static constexpr float kReadNoise = 1.6f;
     static constexpr float kSkyLight[3] = {0.08f, 0.09f, 0.11f};  // per video frame
     static constexpr float kGlowPerSecond = 150.0f;  // at the glowing corner
@@ -77,6 +82,7 @@ public:
     void SetFocusError(double pixels) { settings_.focusError = pixels; }
     void SetFocusSweepSeconds(double seconds) { settings_.focusSweepSeconds = seconds; }
     void SetSamples(SampleLayout samples) { settings_.samples = samples; }
+    void SetBlackLevel(float level) { settings_.blackLevel = level; }
 
     double FocusErrorAt(uint64_t frameNumber) const;
     // The Gaussian width (sigma, pixels) of every star in that frame.
@@ -126,3 +132,5 @@ private:
     std::vector<float> weights_;
     std::vector<float> rows_[3];
 };
+
+static_assert(SkySettings{}.blackLevel == SimulatedSky::kBias, "the black level starts at the sensor's bias");

@@ -235,21 +235,33 @@ TEST_F(PictureSavingTest, WithALongExposureRectangleThePictureIsTheLongExposureF
     EXPECT_TRUE(p.copies[0].rgb == FrameRgb(*longExposure_));
 }
 
-TEST_F(PictureSavingTest, ATakenNameGoesOnToTheNextFreeNumber) {
+// After the numbering was reset the names of the night's first pictures are taken:
+// the next free number is used and the earlier pictures stay as they were.
+TEST_F(PictureSavingTest, AfterAResetATakenNameGoesOnToTheNextFreeNumber) {
     Build(64, 48);
-    FillFrame(*raw_, SkyPixel);
     ASSERT_TRUE(ChoosePictureFolder(folder_.path()));
-    WriteFileText(folder_ / "Untitled-000.pict", "an earlier night");
-    WriteFileText(folder_ / "Untitled-001.pict", "another one");
+    FillFrame(*raw_, SkyPixel);
+    ASSERT_TRUE(group_->SavePresentPicture(0.0).Saved());
+    FillFrame(*raw_, Rgb{1, 2, 3});
+    ASSERT_TRUE(group_->SavePresentPicture(0.0).Saved());
+    const std::vector<uint8_t> first = ReadFileBytes(folder_ / "Untitled-000.pict");
+    const std::vector<uint8_t> second = ReadFileBytes(folder_ / "Untitled-001.pict");
+    AnswerHeaderDialog("Untitled", false);  // the box left on: the numbering restarts
+    ASSERT_EQ(group_->GetSavePictureCount(), 0);
+
+    FillFrame(*raw_, Rgb{9, 9, 9});
     host().ResetBeeps();
     const PictFileResult result = group_->SavePresentPicture(0.0);
     EXPECT_TRUE(result.Saved());
     EXPECT_EQ(result.fileName, "Untitled-002.pict");
     EXPECT_EQ(group_->GetSavePictureCount(), 3);
     EXPECT_EQ(host().Beeps(), 1);
-    const std::vector<uint8_t> kept = ReadFileBytes(folder_ / "Untitled-000.pict");
-    EXPECT_EQ(std::string(kept.begin(), kept.end()), "an earlier night");
-    EXPECT_EQ(ReadPictureFile(folder_ / "Untitled-002.pict").error, "");
+    EXPECT_EQ(ReadFileBytes(folder_ / "Untitled-000.pict"), first);
+    EXPECT_EQ(ReadFileBytes(folder_ / "Untitled-001.pict"), second);
+    const ParsedPicture p = ReadPictureFile(folder_ / "Untitled-002.pict");
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.copies.size(), 1u);
+    EXPECT_TRUE(p.copies[0].rgb == FrameRgb(*raw_));
 }
 
 TEST_F(PictureSavingTest, AFailedSaveIsShownAsNotSavedWithThreeBeepsAndLeavesNoFile) {

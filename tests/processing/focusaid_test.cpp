@@ -56,7 +56,8 @@ std::vector<Cx> DirectDft2d(const std::vector<double>& x, int n) {
     for (int r = 0; r < n; ++r) {
         for (int u = 0; u < n; ++u) {
             Cx sum = 0.0;
-            for (int c = 0; c < n; ++c) sum += x[static_cast<size_t>(r * n + c)] * roots[static_cast<size_t>(u * c % n)];
+            for (int c = 0; c < n; ++c)
+                sum += x[static_cast<size_t>(r * n + c)] * roots[static_cast<size_t>(u * c % n)];
             alongRows[static_cast<size_t>(r * n + u)] = sum;
         }
     }
