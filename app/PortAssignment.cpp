@@ -9,8 +9,10 @@ namespace {
 // as the same port.
 bool SamePort(const std::string& listed, const std::string& wanted) {
     if (listed == wanted) return true;
-    std::error_code error;
-    return std::filesystem::equivalent(listed, wanted, error) && !error;
+    std::error_code listedError, wantedError;
+    const auto a = std::filesystem::canonical(listed, listedError);
+    const auto b = std::filesystem::canonical(wanted, wantedError);
+    return !listedError && !wantedError && a == b;
 }
 
 }  // namespace
@@ -24,8 +26,8 @@ bool AssignMountPort(SerialInterface& serial, const std::string& path) {
         if (SamePort(paths[static_cast<size_t>(i)], path)) mount = i;
     }
     if (mount < 0) {
-        // Nothing chosen: every port stays closed, as after a cancelled dialog.
-        serial.FinishPortConfiguration(nullptr);
+        // The ports open again as they were, as after a dialog confirmed unchanged.
+        serial.FinishPortConfiguration(&chosen);
         return false;
     }
     chosen[static_cast<size_t>(mount)] = SerialInterface::kAutoGuideFtn;

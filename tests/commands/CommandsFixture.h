@@ -39,6 +39,8 @@ public:
     // The tables of cases arrange their starting points through these.
     using ObservingTest::app;
     using ObservingTest::host;
+    using ObservingTest::ClickFrame;
+    using ObservingTest::PressKey;
 
     // The batch dialog answered with count, then opened: a batch of count exposures
     // runs, its first exposure started.
@@ -49,6 +51,19 @@ public:
         host().PushKeyDown(kReturnCharCode);
         app().GetRawFrameProcessor()->DoBatchCaptureDialog(app().GetStopWatch());
     }
+
+    // The movie folder chosen in the folder chooser (File menu), its path typed.
+    void ChooseMovieFolder(const std::string& folder) {
+        for (char c : folder) host().PushKeyDown(static_cast<unsigned char>(c));
+        host().PushKeyDown(kReturnCharCode);
+        app().HandleMenuChoice(MenuChoice(kFileMenu, kMovieFolderItem));
+    }
+
+    static constexpr int16_t kFileMenu = 129;
+    static constexpr int16_t kMiscMenu = 132;
+    static constexpr int16_t kViewMenu = 133;
+    static constexpr int16_t kMovieFolderItem = 3;
+    static constexpr int16_t kRecordMovieItem = 5;
 
 protected:
     static constexpr int kMountPort = 0;

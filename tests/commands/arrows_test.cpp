@@ -3,6 +3,8 @@
 // release, shift for the guiding delays.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
 
 #include "tests/commands/CommandsFixture.h"

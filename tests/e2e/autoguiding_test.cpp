@@ -61,21 +61,13 @@ protected:
         RunFor(1.0);
     }
 
-    int MountPortIndex() {
-        const auto ports = SerialPorts().ListPorts(SerialInterface::kMaxPorts);
-        for (size_t i = 0; i < ports.size(); ++i)
-            if (ports[i].label == MountLabel()) return static_cast<int>(i);
-        ADD_FAILURE() << "the simulated mount is not listed";
-        return 0;
-    }
-
     static Point PointAt(const SkyStar& star) {
         return Point{static_cast<int16_t>(std::lround(star.y)), static_cast<int16_t>(std::lround(star.x))};
     }
 };
 
 TEST_F(AutoguidingSession, HoldsTheBrightestStarForThreeMinutesWithWellFormedCommands) {
-    AssignPortsInDialog({{MountPortIndex(), SerialInterface::kAutoGuideFtn}});
+    AssignPortsInDialog({{PortIndex(MountLabel()), SerialInterface::kAutoGuideFtn}});
     ASSERT_FALSE(app().GetSerialInterface()->NoAutoGuideSerialPort());
 
     const SkyStar star = BrightestStar(kStarMargin);

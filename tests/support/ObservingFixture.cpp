@@ -22,6 +22,16 @@ constexpr int16_t kFirstPortPopup = 3;
 void ObservingTest::SetUp() {
     PreferencesTest::SetUp();
     MainObject::quit = false;
+    StartToolbox();
+
+    if (const char* listed = std::getenv(SerialPortDiscovery::kEnvironmentVariable)) savedPortVariable_ = listed;
+    unsetenv(SerialPortDiscovery::kEnvironmentVariable);
+    SerialPorts().ClearGivenPorts();
+    SerialPorts().SetScanMachine(false);
+    recorder_ = std::make_unique<RecordingSerialDevice>();
+}
+
+void ObservingTest::StartToolbox() {
     auto host = std::make_unique<HeadlessHost>();
     auto clock = std::make_unique<VirtualClock>();
     host_ = host.get();
@@ -31,12 +41,15 @@ void ObservingTest::SetUp() {
     clock_->SetTicks(100000);
     // The loop's own waits must not move the clock: the tests move it.
     host_->SetAdvanceClockWhenIdle(false);
+}
 
-    if (const char* listed = std::getenv(SerialPortDiscovery::kEnvironmentVariable)) savedPortVariable_ = listed;
-    unsetenv(SerialPortDiscovery::kEnvironmentVariable);
-    SerialPorts().ClearGivenPorts();
-    SerialPorts().SetScanMachine(false);
-    recorder_ = std::make_unique<RecordingSerialDevice>();
+void ObservingTest::NextRun() {
+    Stop();
+    MainObject::quit = false;
+    ShutdownToolbox();
+    StartNewRun();
+    StartToolbox();
+    if (observatory_) AddBackgroundTask([obs = observatory_.get()] { obs->Step(); });
 }
 
 void ObservingTest::TearDown() {
@@ -142,8 +155,15 @@ void ScriptMenuDrag(HeadlessHost& host, int16_t menu, int16_t item) {
 
 }  // namespace
 
-void ObservingTest::ChooseMenuItem(int16_t menu, int16_t item) {
+void ObservingTest::ChooseMenuItem(int16_t menu, int16_t item, const std::string& typed) {
     ScriptMenuDrag(host(), menu, item);
+    if (!typed.empty()) {
+        // The field's text replaced: select all, erase, type, confirm.
+        host().PushKeyDown('a', cmdKey);
+        host().PushKeyDown(kBackspaceCharCode);
+        for (char c : typed) host().PushKeyDown(static_cast<unsigned char>(c));
+        host().PushKeyDown(kReturnCharCode);
+    }
     TakeInput();
 }
 
@@ -238,4 +258,12 @@ SkyStar ObservingTest::FindStar(const SkyStar& star, double nearX, double nearY)
         }
     }
     return found;
+}
+
+int ObservingTest::PortIndex(const std::string& label) {
+    const auto ports = SerialPorts().ListPorts(SerialInterface::kMaxPorts);
+    for (size_t i = 0; i < ports.size(); ++i)
+        if (ports[i].label == label) return static_cast<int>(i);
+    ADD_FAILURE() << label << " is not listed";
+    return 0;
 }

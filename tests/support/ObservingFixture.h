@@ -55,6 +55,10 @@ protected:
     MainObject& Start(const ProgramOptions& options);
     // Destroys it as main does at the end of a run.
     void Stop();
+    // The end of this run and the start of the next process: the program is
+    // destroyed, the toolbox starts afresh, and the preferences are read again from
+    // the same configuration folder. Start builds the next run's program.
+    void NextRun();
     MainObject& app() { return *app_; }
 
     // One pass of the loop as Run makes it: every event kind allowed, the next event
@@ -74,8 +78,9 @@ protected:
     void PressKey(unsigned char c, uint16_t modifiers = 0);
     void ReleaseKey(unsigned char c, uint16_t modifiers = 0);
     // The item chosen in the menu bar with the mouse: press on the title, drag to the
-    // item, release. Taken by the loop.
-    void ChooseMenuItem(int16_t menu, int16_t item);
+    // item, release. Taken by the loop. When typed is given, the dialog the item opens
+    // is answered with it: the text field's contents replaced by typed, then Return.
+    void ChooseMenuItem(int16_t menu, int16_t item, const std::string& typed = "");
     // The port dialog (Misc menu) answered with the mouse: each (port, function) chosen
     // on the port's pop-up, then OK.
     void AssignPortsInDialog(const std::vector<std::pair<int, SerialInterface::SerialPortFtn>>& choices);
@@ -99,8 +104,12 @@ protected:
 
     // The label the observatory's mount port carries in the port list.
     static std::string MountLabel() { return SimulatedObservatory::kMountLabel; }
+    // The place of the port with that label in the port list the dialog shows.
+    static int PortIndex(const std::string& label);
 
 private:
+    void StartToolbox();
+
     HeadlessHost* host_ = nullptr;
     VirtualClock* clock_ = nullptr;
     std::unique_ptr<RecordingSerialDevice> recorder_;
