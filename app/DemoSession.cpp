@@ -36,18 +36,40 @@ DemoSession::DemoSession(MainObject& application, HeadlessHost& headless, Narrat
     : app(application), host(headless), narrate(std::move(narrator)), startMicros(MicrosecondsNow()) {}
 
 void DemoSession::Step() {
-    static constexpr Scene kScenes[] = {
-        {kShowWindowsAt, &DemoSession::ShowEveryWindow}, {kFocusSquareAt, &DemoSession::MarkFocusSquare},
-        {kGuideAt, &DemoSession::GuideOnStar},           {kLevelsAt, &DemoSession::AdjustLevels},
-        {kAlarmAt, &DemoSession::SetAlarm},              {kLastLookAt, &DemoSession::TakeLastLook},
-        {kQuitAt, &DemoSession::Quit},
-    };
-    if (finished || nextScene >= std::size(kScenes)) return;
+    static constexpr double kSceneTimes[] = {kShowWindowsAt, kFocusSquareAt, kGuideAt, kLevelsAt,
+                                             kAlarmAt,       kLastLookAt,    kQuitAt};
+    if (finished || nextScene >= std::size(kSceneTimes)) return;
     // A gesture still waiting (or a drag still being polled) is the loop's first.
     if (host.PendingInput() > 0 || !host.ScriptEmpty()) return;
-    if (SecondsSinceStart() < kScenes[nextScene].at) return;
-    (this->*kScenes[nextScene].play)();
+    if (SecondsSinceStart() < kSceneTimes[nextScene]) return;
+    PlayScene(nextScene);
     ++nextScene;
+}
+
+void DemoSession::PlayScene(size_t scene) {
+    switch (scene) {
+        case 0:
+            ShowEveryWindow();
+            break;
+        case 1:
+            MarkFocusSquare();
+            break;
+        case 2:
+            GuideOnStar();
+            break;
+        case 3:
+            AdjustLevels();
+            break;
+        case 4:
+            SetAlarm();
+            break;
+        case 5:
+            TakeLastLook();
+            break;
+        default:
+            Quit();
+            break;
+    }
 }
 
 double DemoSession::SecondsSinceStart() const { return static_cast<double>(MicrosecondsNow() - startMicros) / 1e6; }

@@ -41,11 +41,8 @@ public:
     Point GetStar() const { return star; }
 
 private:
-    struct Scene {
-        double at;
-        void (DemoSession::*play)();
-    };
-
+    // The scenes in the order of their times above.
+    void PlayScene(size_t scene);
     void ShowEveryWindow();
     void MarkFocusSquare();
     void GuideOnStar();

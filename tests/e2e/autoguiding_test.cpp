@@ -17,10 +17,13 @@ constexpr double kDriftPixelsPerSecond = 0.5;
 constexpr double kSessionSeconds = 180.0;
 // The star is clicked this far inside the frame at least, so that the guiding square
 // lies round it whatever the drift did before.
-constexpr int kStarMargin = 80;
+constexpr int kStarMargin = 60;
 constexpr float kGuidingBlackLevel = -3.0f;
-// A field whose brightest star has no bright neighbour inside the guiding square.
-constexpr uint32_t kSkySeed = 4;
+// Fields whose brightest star has no bright neighbour inside the guiding square: at
+// 320 x 240 (a webcam's smaller mode, which keeps three minutes of frames quick), and
+// at 640 x 480, wide enough for the unguided drift.
+constexpr uint32_t kSmallFieldSeed = 28;
+constexpr uint32_t kWideFieldSeed = 4;
 
 MountSettings DriftingMount() {
     MountSettings settings;
@@ -52,10 +55,16 @@ protected:
     void SetUp() override {
         ObservingTest::SetUp();
         StartObservatory(DriftingMount());
+    }
+
+    // The simulated sky as a camera set for guiding: its black level turned down until
+    // the sky is black.
+    void StartSky(int width, int height, uint32_t seed) {
         ProgramOptions options = SkyOptions();
-        // The camera set for guiding: its black level turned down until the sky is black.
         options.sky.blackLevel = kGuidingBlackLevel;
-        options.sky.seed = kSkySeed;
+        options.sky.seed = seed;
+        options.frameWidth = width;
+        options.frameHeight = height;
         Start(options);
         // The observer looks at the sky for a moment before choosing a star.
         RunFor(1.0);
@@ -67,6 +76,7 @@ protected:
 };
 
 TEST_F(AutoguidingSession, HoldsTheBrightestStarForThreeMinutesWithWellFormedCommands) {
+    StartSky(320, 240, kSmallFieldSeed);
     AssignPortsInDialog({{PortIndex(MountLabel()), SerialInterface::kAutoGuideFtn}});
     ASSERT_FALSE(app().GetSerialInterface()->NoAutoGuideSerialPort());
 
@@ -92,7 +102,9 @@ TEST_F(AutoguidingSession, HoldsTheBrightestStarForThreeMinutesWithWellFormedCom
     double worstCentroid = 0.0;
     double worstStar = 0.0;
     uint64_t lastFrame = 0;
-    RunFor(kSessionSeconds, 1, [&] {
+    // A pass a camera frame: every frame is measured, and the corrections' stops go
+    // out a pass after they are due.
+    RunFor(kSessionSeconds, 2, [&] {
         corrected = corrected || serial->GetGuidingNS() || serial->GetGuidingEW();
         const uint64_t frame = SimulatedCamera::FrameNumberAt(clock().PeekMicros());
         if (!corrected || frame == lastFrame) return;
@@ -112,9 +124,11 @@ TEST_F(AutoguidingSession, HoldsTheBrightestStarForThreeMinutesWithWellFormedCom
     EXPECT_TRUE(corrected) << "the drift called for corrections";
     // Nearly every frame of the three minutes was looked at.
     EXPECT_GT(framesChecked, static_cast<int>(kSessionSeconds * SimulatedSky::kFramesPerSecond * 0.9));
-    // The star itself stays put: the goal lies within a pixel or two of it, and each
-    // axis may stand 3 pixels off without a correction.
-    EXPECT_LE(worstStar, 6.0) << "the star itself stayed put";
+    // The star itself stays put, against a drift of some 130 pixels: each axis may
+    // stand 3 pixels off without a correction, and the centroid of the square, in
+    // which the faint stars and the noise of the sky weigh too, follows most but not
+    // all of the star's own motion.
+    EXPECT_LE(worstStar, 8.0) << "the star itself stayed put";
     RecordProperty("worstCentroidError", std::to_string(worstCentroid));
 
     // The drift over the session was made good by guide moves.
@@ -131,6 +145,7 @@ TEST_F(AutoguidingSession, HoldsTheBrightestStarForThreeMinutesWithWellFormedCom
 }
 
 TEST_F(AutoguidingSession, WithoutGuidingTheStarDriftsAway) {
+    StartSky(640, 480, kWideFieldSeed);
     const SkyStar star = BrightestStar(kStarMargin);
     ASSERT_GT(star.flux, 0.0);
     // Frames once a second are enough to follow a slow drift.

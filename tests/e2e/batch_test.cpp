@@ -121,7 +121,7 @@ TEST_F(BatchSession, ThreePicturesOfLongExposuresAndAFourthExposureNotSaved) {
     const Rect square = processor.GetAutoDetectLongExposureRect();
     GWorldWrapper& longExposure = *app().GetLongExposureFrame();
     auto squareSum = [&] {
-        long sum = 0;
+        uint64_t sum = 0;
         for (int y = square.top; y < square.bottom; ++y)
             for (int x = square.left; x < square.right; ++x) sum = sum * 31 + GetPixel(longExposure, x, y).g;
         return sum;
@@ -129,11 +129,12 @@ TEST_F(BatchSession, ThreePicturesOfLongExposuresAndAFourthExposureNotSaved) {
     std::vector<Image> accepted;
     int acceptedFrames = 0;
     int exposuresStarted = 1;
-    long lastSum = squareSum();
+    uint64_t lastSum = squareSum();
     bool exposing = true;
-    RunFor(4 * (kAlarmSeconds + 0.5), 1, [&] {
+    // A pass a camera frame.
+    RunFor(4 * (kAlarmSeconds + 0.5), 2, [&] {
         if (folder.Names().size() > accepted.size()) accepted.push_back(CopyOf(longExposure));
-        const long sum = squareSum();
+        const uint64_t sum = squareSum();
         if (sum != lastSum) ++acceptedFrames;
         lastSum = sum;
         const bool on = app().GetSerialInterface()->GetExposureOn();

@@ -52,7 +52,8 @@ TEST_F(FocusSession, ThePowerRatioPeaksNearBestFocus) {
 
     std::vector<Sample> samples;
     uint64_t lastFrame = 0;
-    RunFor(kSweepSeconds, 1, [&] {
+    // A pass a camera frame.
+    RunFor(kSweepSeconds, 2, [&] {
         const uint64_t frame = SimulatedCamera::FrameNumberAt(clock().PeekMicros());
         if (frame == lastFrame) return;
         lastFrame = frame;
