@@ -47,6 +47,8 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     stopWatch = new StopWatch();
     // No frame is processed before the processor knows the windows.
     rawFrameProcessor->SetFrameWindowsGroup(frameWindowsGroup);
+    // Frames, guiding and the stopwatch go on while a focus cutoff is dragged.
+    frameWindowsGroup->SetFrameStepDuringCutoffDrag([this] { DoIdle(); });
     MenuBarInit();
 }
 

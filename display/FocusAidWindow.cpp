@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "display/FrameWindowsGroup.h"
@@ -233,11 +234,26 @@ void FrameWindowsGroup::EraseFocusAidWindow() {
 void FrameWindowsGroup::HandleMouseDownInFocusAidWindow() {
     if (lowCutoffSlider == nullptr || highCutoffSlider == nullptr) return;
     // The sliders read the mouse in the window's coordinates and draw into it while
-    // their thumb is dragged. Nothing else is redrawn: the next frame shows the
-    // cutoff lines at the new values.
+    // their thumb is dragged. The handler itself redraws nothing: the next frame shows
+    // the cutoff lines at the new values.
     SetPort(GetWindowPort(focusAidWindow));
+    const CutoffsAtPress atPress{rawFrameProcessor->GetCutoffLow(), rawFrameProcessor->GetCutoffHigh(),
+                                 lowCutoffSlider->GetValue(), highCutoffSlider->GetValue()};
     bool hit = false;
-    if (lowCutoffSlider->ProcessMouse(hit)) {
+    bool lowChanged = false, highChanged = false;
+    {
+        // The frames go on while a thumb is dragged, so that the observer sees the
+        // chart answer the band as it changes.
+        std::optional<ScopedBackgroundTask> framesDuringDrag;
+        if (frameStepDuringCutoffDrag) framesDuringDrag.emplace([this, atPress] { StepFrameDuringCutoffDrag(atPress); });
+        lowChanged = lowCutoffSlider->ProcessMouse(hit);
+        if (!lowChanged) highChanged = highCutoffSlider->ProcessMouse(hit);
+    }
+    // The frames of the drag measured with the thumbs' passing values; the release sets
+    // the cutoffs from where the thumbs came to rest, starting from those of the press.
+    rawFrameProcessor->SetCutoffLow(atPress.low);
+    rawFrameProcessor->SetCutoffHigh(atPress.high);
+    if (lowChanged) {
         const int value = lowCutoffSlider->GetValue();
         if (static_cast<float>(value) != rawFrameProcessor->GetCutoffLow()) {
             // The low cutoff may not pass the high one.
@@ -245,7 +261,7 @@ void FrameWindowsGroup::HandleMouseDownInFocusAidWindow() {
                 lowCutoffSlider->SetValue(static_cast<int>(rawFrameProcessor->GetCutoffHigh()));
             rawFrameProcessor->SetCutoffLow(static_cast<float>(lowCutoffSlider->GetValue()));
         }
-    } else if (highCutoffSlider->ProcessMouse(hit)) {
+    } else if (highChanged) {
         const int value = highCutoffSlider->GetValue();
         if (static_cast<float>(value) != rawFrameProcessor->GetCutoffHigh()) {
             if (static_cast<float>(value) < rawFrameProcessor->GetCutoffLow())
@@ -253,6 +269,23 @@ void FrameWindowsGroup::HandleMouseDownInFocusAidWindow() {
             rawFrameProcessor->SetCutoffHigh(static_cast<float>(highCutoffSlider->GetValue()));
         }
     }
+}
+
+void FrameWindowsGroup::StepFrameDuringCutoffDrag(const CutoffsAtPress& atPress) {
+    // Only the dragged thumb has moved from where it was at the press; its cutoff
+    // follows it, kept on its side of the other one.
+    float low = atPress.low, high = atPress.high;
+    if (lowCutoffSlider->GetValue() != atPress.lowValue)
+        low = std::min(static_cast<float>(lowCutoffSlider->GetValue()), high);
+    if (highCutoffSlider->GetValue() != atPress.highValue)
+        high = std::max(static_cast<float>(highCutoffSlider->GetValue()), low);
+    rawFrameProcessor->SetCutoffLow(low);
+    rawFrameProcessor->SetCutoffHigh(high);
+    // The frame draws in every window; the slider goes on in the focus-aid window.
+    GrafPtr sliderPort = nullptr;
+    GetPort(&sliderPort);
+    frameStepDuringCutoffDrag();
+    SetPort(sliderPort);
 }
 
 void FrameWindowsGroup::DeleteCutoffSliders() {

@@ -20,7 +20,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/FileProcs.h"
 #include "platform/Toolbox.h"
@@ -123,6 +125,10 @@ public:
     // Paints the window black, with the chart's axes when the histogram rectangle is a
     // square the focus aid measures. Nothing while hidden.
     void EraseFocusAidWindow();
+    // The program's step that takes the next frame and puts it through the pipeline.
+    // It runs while the observer drags a cutoff slider, so that the chart goes on
+    // frame by frame and measures with the cutoff being dragged.
+    void SetFrameStepDuringCutoffDrag(std::function<void()> step) { frameStepDuringCutoffDrag = std::move(step); }
 
     // --- Picture saving (PictureSaving.cpp) ---------------------------------------------
 
@@ -151,6 +157,15 @@ private:
     // cutoff, the low one never above the high one. Ignored before the first plot has
     // made the sliders.
     void HandleMouseDownInFocusAidWindow();
+    // The cutoffs and the sliders' values when a press in the focus-aid window began.
+    struct CutoffsAtPress {
+        float low;
+        float high;
+        int lowValue;
+        int highValue;
+    };
+    // One frame during a cutoff drag, measured with the cutoff the dragged thumb shows.
+    void StepFrameDuringCutoffDrag(const CutoffsAtPress& atPress);
     void DeleteCutoffSliders();
     // Picture saving: the initial header and folder; the recording of the present
     // frame; what the raw frame window shows after a save.
@@ -198,6 +213,7 @@ private:
     // Side of the square the focus-aid plot was last drawn for; -1 none.
     int32_t focusAidDim = -1;
     int32_t pow2Dim = 128;
+    std::function<void()> frameStepDuringCutoffDrag;
     // Horizontal position of the next point of the focus-aid history.
     int32_t focusAidPlotX = 240;
     // Where pictures go, how their names begin and the number of the next one.

@@ -2,6 +2,7 @@
 // names, on a host (headless or desktop) and a clock (monotonic or virtual).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -24,8 +25,25 @@ Clock* CurrentClock();
 
 // Work that runs beside the program, in its one thread: every event wait and every
 // poll of the mouse gives each task one step (simulated devices step this way).
-void AddBackgroundTask(std::function<void()> task);
+// Tasks run in the order they were added; a task added or removed while the tasks run
+// takes effect at the next run.
+using BackgroundTaskId = uint64_t;
+BackgroundTaskId AddBackgroundTask(std::function<void()> task);
+void RemoveBackgroundTask(BackgroundTaskId id);
 void RunBackgroundTasks();
+
+// A background task for as long as the object lives: work that must go on during one
+// mouse drag, for example.
+class ScopedBackgroundTask {
+public:
+    explicit ScopedBackgroundTask(std::function<void()> task) : id_(AddBackgroundTask(std::move(task))) {}
+    ~ScopedBackgroundTask() { RemoveBackgroundTask(id_); }
+    ScopedBackgroundTask(const ScopedBackgroundTask&) = delete;
+    ScopedBackgroundTask& operator=(const ScopedBackgroundTask&) = delete;
+
+private:
+    BackgroundTaskId id_;
+};
 
 // Process calls.
 void ExitToShell();  // ends the process at once, status 0

@@ -25,7 +25,12 @@ struct ToolboxState {
     uint32_t nextWindowReference = 1;
     bool failNextAllocation = false;
     MouseState lastMouse;
-    std::vector<std::function<void()>> backgroundTasks;
+    struct BackgroundTask {
+        uint64_t id;
+        std::function<void()> step;  // empty once removed
+    };
+    std::vector<BackgroundTask> backgroundTasks;
+    uint64_t nextBackgroundTaskId = 1;
     bool runningBackgroundTasks = false;
     // The menu and dialog managers' own state, made on first use by Menus.cpp and
     // Dialogs.cpp and released with the rest when the toolbox shuts down.

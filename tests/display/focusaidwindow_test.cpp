@@ -239,6 +239,77 @@ TEST_F(FocusAidWindowTest, PressesAwayFromTheThumbsOrBeforeTheSlidersExistChange
     EXPECT_EQ(host().Beeps(), 0);
 }
 
+// ---- Frames while a thumb is dragged ----
+
+struct Cutoffs {
+    float low;
+    float high;
+};
+
+class FocusAidDragFramesTest : public FocusAidWindowTest {
+protected:
+    // The pipeline goes on during a drag, as the program's frame step does: each frame
+    // records the cutoffs it was measured with.
+    void StepFramesDuringDrags() {
+        group_->SetFrameStepDuringCutoffDrag([this] {
+            measuredWith.push_back({processor_->GetCutoffLow(), processor_->GetCutoffHigh()});
+            // The frame draws in other ports; the slider's port must come back.
+            SetPort(GetWindowPort(group_->GetLevelAdjustedFrameWindow()));
+            ProcessStripes(200);
+        });
+    }
+    std::vector<Cutoffs> measuredWith;
+};
+
+TEST_F(FocusAidDragFramesTest, EachFrameOfTheDragMeasuresWithTheDraggedCutoff) {
+    BuildShown();
+    DefineSquare(64, 64, 128);
+    ProcessStripes(200);
+    StepFramesDuringDrags();
+    // Four moves from ring 90 to ring 40 (x 92): a frame before each poll of the mouse.
+    EXPECT_TRUE(DragSlider(193, 142, 92));
+    ASSERT_EQ(measuredWith.size(), 5u);
+    EXPECT_FLOAT_EQ(measuredWith.front().high, 90.50967f) << "the first frame comes before the thumb moves";
+    for (size_t i = 1; i < measuredWith.size(); ++i) {
+        EXPECT_LT(measuredWith[i].high, measuredWith[i - 1].high) << i;
+        EXPECT_EQ(measuredWith[i].low, 0.0f) << i;
+    }
+    EXPECT_EQ(measuredWith.back().high, 40.0f);
+    EXPECT_EQ(processor_->GetCutoffHigh(), 40.0f);
+    // Every frame of the drag drew its chart point; the thumb was drawn where it rests.
+    for (int x = kChartLeft + 4; x <= kChartLeft + 4 * 5; x += 4) EXPECT_EQ(Pixel(x, 65), kRed) << x;
+    EXPECT_EQ(ThumbTip(140), 92);
+}
+
+TEST_F(FocusAidDragFramesTest, TheLowThumbPastTheHighOneMeasuresAtTheHighCutoff) {
+    BuildShown();
+    DefineSquare(64, 64, 128);
+    ProcessStripes(200);
+    EXPECT_TRUE(DragSlider(193, 142, 92));
+    StepFramesDuringDrags();
+    EXPECT_TRUE(DragSlider(12, 122, 300));
+    ASSERT_FALSE(measuredWith.empty());
+    for (const Cutoffs& c : measuredWith) EXPECT_LE(c.low, 40.0f);
+    EXPECT_EQ(measuredWith.back().low, 40.0f);
+    EXPECT_EQ(processor_->GetCutoffLow(), 40.0f);
+    EXPECT_EQ(processor_->GetCutoffHigh(), 40.0f);
+}
+
+TEST_F(FocusAidDragFramesTest, ADragBackToWhereItStartedKeepsTheCutoffOfThePress) {
+    BuildShown();
+    DefineSquare(64, 64, 128);
+    ProcessStripes(200);
+    StepFramesDuringDrags();
+    host().ScriptMouse({MouseState{GlobalPoint(Window(), 100, 142), true, 0},
+                        MouseState{GlobalPoint(Window(), 193, 142), true, 0},
+                        MouseState{GlobalPoint(Window(), 193, 142), false, 0}});
+    EXPECT_TRUE(PressIn(Window(), 193, 142));
+    ASSERT_EQ(measuredWith.size(), 3u);
+    EXPECT_LT(measuredWith[1].high, 90.0f) << "measured with the thumb's passing value";
+    // The thumb came back to ring 90: the cutoff is the press's 90.51, not 90.
+    EXPECT_FLOAT_EQ(processor_->GetCutoffHigh(), 90.50967f);
+}
+
 // ---- The chart ----
 
 TEST_F(FocusAidWindowTest, ChartPointsSitAtTheirScale) {

@@ -1,0 +1,191 @@
+// The whole program on the desktop host with the simulated sky: the observer shows the
+// focus-aid window, marks a focus square with the right button and drags the upper
+// cutoff's thumb with the real pointer. While the button is still held, the window
+// seen on the X display goes on frame by frame: the chart grows and the green line of
+// the upper cutoff follows the thumb.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/MainObject.h"
+#include "display/FrameWindowsGroup.h"
+#include "processing/RawFrameProcessor.h"
+#include "tests/gui/DesktopFixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int16_t kViewMenu = 133;
+constexpr int16_t kFocusAidWindowItem = 29;
+
+// The upper cutoff slider's thumb for a 128 square at rest on ring 90 (the top of
+// its track), the row where the spectrum box shows the green cutoff lines, and the
+// chart's area right of its axis; all in the focus-aid window.
+constexpr int kHighThumbH = 193, kHighThumbV = 143;
+constexpr int kCutoffLineRow = 60;
+constexpr int kBoxInsideLeft = 11, kBoxInsideRight = 194;
+constexpr int kChartLeft = 241, kChartTop = 8, kChartBottom = 268;
+
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+    bool Green(int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        return static_cast<uint8_t>(rgb[i + 1]) > 0xC0 && static_cast<uint8_t>(rgb[i]) < 0x40;
+    }
+    bool SameAt(const Shot& other, int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        return rgb.compare(i, 3, other.rgb, i, 3) == 0;
+    }
+};
+
+// What the X display shows of a window's content, read with ImageMagick's import.
+std::optional<Shot> ShootContent(const Rect& content, const std::string& name) {
+    const std::string path = "/tmp/scopecam-focusdrag-" + std::to_string(getpid()) + "-" + name + ".ppm";
+    const std::string geometry = std::to_string(RectWidth(content)) + "x" + std::to_string(RectHeight(content)) + "+" +
+                                 std::to_string(content.left) + "+" + std::to_string(content.top);
+    ChildResult r = RunChild({"import", "-window", "root", "-crop", geometry, "+repage", "-depth", "8", "ppm:" + path});
+    if (r.status != 0) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    Shot shot;
+    in >> magic >> shot.width >> shot.height >> maxval;
+    in.get();
+    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+    const bool read = magic == "P6" && maxval == 255 && in.read(shot.rgb.data(), static_cast<std::streamsize>(shot.rgb.size()));
+    std::remove(path.c_str());
+    if (!read) return std::nullopt;
+    return shot;
+}
+
+// The leftmost green column of the spectrum box's row; -1 when there is none.
+int GreenLine(const Shot& shot) {
+    for (int x = kBoxInsideLeft; x < kBoxInsideRight && x < shot.width; ++x)
+        if (shot.Green(x, kCutoffLineRow)) return x;
+    return -1;
+}
+
+// The green line right of the low cutoff's, which sits at the box's left.
+int HighCutoffLine(const Shot& shot) {
+    for (int x = kBoxInsideRight - 1; x > kBoxInsideLeft + 2; --x)
+        if (shot.Green(x, kCutoffLineRow)) return x;
+    return GreenLine(shot);
+}
+
+int ChartPixelsChanged(const Shot& before, const Shot& after) {
+    int changed = 0;
+    for (int y = kChartTop; y < kChartBottom && y < before.height; ++y)
+        for (int x = kChartLeft; x < before.width; ++x) changed += !before.SameAt(after, x, y);
+    return changed;
+}
+
+class FocusAidDragDesktopTest : public DesktopTest {
+protected:
+    void SetUp() override {
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        MainObject::quit = false;
+        ProgramOptions options;
+        options.camera = "sim";
+        app_ = std::make_unique<MainObject>(options);
+        gMainObject = app_.get();
+        RunPasses(300ms);
+    }
+
+    void TearDown() override {
+        app_.reset();
+        gMainObject = nullptr;
+        MainObject::quit = false;
+        DesktopTest::TearDown();
+    }
+
+    // One pass of the program's loop, as Run makes it.
+    void Pass() {
+        SetEventMask(everyEvent);
+        EventRecord event;
+        WaitNextEvent(everyEvent, &event, static_cast<uint32_t>(app_->GetEventPause()), nullptr);
+        app_->DoEvent(event);
+    }
+    void RunPasses(std::chrono::milliseconds howLong) {
+        const auto end = std::chrono::steady_clock::now() + howLong;
+        while (std::chrono::steady_clock::now() < end) Pass();
+    }
+
+    static Rect Content(WindowPtr w) {
+        Rect r;
+        GetWindowBounds(w, kWindowContentRgn, &r);
+        return r;
+    }
+    static std::string Coordinate(int c) { return std::to_string(c); }
+
+    std::unique_ptr<MainObject> app_;
+};
+
+TEST_F(FocusAidDragDesktopTest, TheChartGoesOnWhileTheObserverDragsACutoff) {
+    FrameWindowsGroup& group = *app_->GetFrameWindowsGroup();
+    RawFrameProcessor& processor = *app_->GetRawFrameProcessor();
+    app_->HandleMenuChoice((long(kViewMenu) << 16) | kFocusAidWindowItem);
+    ASSERT_TRUE(IsWindowVisible(group.GetFocusAidWindow()));
+
+    // A short right-button drag in the middle of the level-adjusted frame: a 128 square.
+    const Rect level = Content(group.GetLevelAdjustedFrameWindow());
+    ASSERT_TRUE(Xdotool({"mousemove", Coordinate(level.left + 320), Coordinate(level.top + 240), "mousedown", "3",
+                         "mousemove", Coordinate(level.left + 322), Coordinate(level.top + 240), "mouseup", "3"}));
+    RunPasses(1s);
+    const Rect square = group.GetHistogramBoundsRect();
+    ASSERT_EQ(square.right - square.left, 127);
+    ASSERT_EQ(square.bottom - square.top, 127);
+    ASSERT_FLOAT_EQ(processor.GetCutoffHigh(), 90.50967f);
+
+    // The observer's hand, on a thread of its own: press on the thumb, move left in
+    // steps, look at the window twice while still holding the button, release.
+    const Rect focus = Content(group.GetFocusAidWindow());
+    const int pressH = focus.left + kHighThumbH, pressV = focus.top + kHighThumbV;
+    std::optional<Shot> early, late;
+    std::string handFailure;
+    std::atomic<bool> released{false};
+    std::thread hand([&] {
+        auto run = [&](std::vector<std::string> argv) {
+            ChildResult r = RunChild(argv);
+            if (r.status != 0 && handFailure.empty()) handFailure = argv[0] + ": " + r.output;
+        };
+        run({"xdotool", "mousemove", Coordinate(pressH), Coordinate(pressV), "mousedown", "1"});
+        for (int step = 1; step <= 8; ++step) {
+            run({"xdotool", "mousemove", Coordinate(pressH - 10 * step), Coordinate(pressV)});
+            std::this_thread::sleep_for(120ms);
+            if (step == 3) early = ShootContent(focus, "early");
+        }
+        std::this_thread::sleep_for(500ms);
+        late = ShootContent(focus, "late");
+        run({"xdotool", "mouseup", "1"});
+        released = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!released && std::chrono::steady_clock::now() < deadline) Pass();
+    hand.join();
+    RunPasses(300ms);
+
+    ASSERT_TRUE(handFailure.empty()) << handFailure;
+    ASSERT_TRUE(early.has_value() && late.has_value()) << "import could not read the display";
+    const int earlyLine = HighCutoffLine(*early), lateLine = HighCutoffLine(*late);
+    EXPECT_LT(earlyLine, kHighThumbH) << "the frames of the drag show the cutoff as the thumb moves";
+    EXPECT_LT(lateLine, earlyLine);
+    EXPECT_GE(ChartPixelsChanged(*early, *late), 9) << "at least one more point on the chart while the button was held";
+
+    // Released: the cutoff rests where the thumb rests, on a whole ring.
+    const float high = processor.GetCutoffHigh();
+    EXPECT_LT(high, 90.0f);
+    EXPECT_EQ(high, static_cast<float>(static_cast<int>(high)));
+}
+
+}  // namespace
