@@ -130,6 +130,20 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyCommand, ::testing::ValuesIn(KeyCases()),
 
 using KeyboardTest = CommandsTest;
 
+TEST_F(KeyboardTest, TheReleaseOfAKeyOtherThanAnArrowDoesNothing) {
+    SetAlarm(*this, 5.0);
+    const CommandState before = State();
+    for (unsigned char c : {'x', '1', ' ', ',', ']', '}'}) {
+        EventRecord event;
+        event.what = keyUp;
+        event.message = c;
+        app().HandleKeyUp(static_cast<char>(c), event);
+        EXPECT_EQ(State(), before) << c;
+    }
+    EXPECT_EQ(host().Beeps(), 0);
+    EXPECT_EQ(MountBytes(), "");
+}
+
 // The lines follow the keys: exposure on DTR, amplifier on RTS, both asserted in the
 // long-exposure state.
 TEST_F(KeyboardTest, TheLineKeysSwitchTheModemLines) {

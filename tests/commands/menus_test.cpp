@@ -178,6 +178,15 @@ const std::vector<MenuCase>& MenuCases() {
              w.normalMode = true;
          },
          0},
+        {"MiscClearWithoutAMountPortBeepsAndStillEndsTimedGuiding",
+         [](MenusTest& t) {
+             SerialInterface& serial = *t.app().GetSerialInterface();
+             serial.BeginPortConfiguration();
+             const std::vector<int32_t> functions{SerialInterface::kNoFtn, SerialInterface::kExposureDTRAmpRTSFtn};
+             serial.FinishPortConfiguration(&functions);
+             t.app().GetAutoGuider()->SetNormalMode(false);
+         },
+         MenuChoice(kMisc, 7), [](MenuWorld& w) { w.normalMode = true; }, 1},
         // The focus square sizes: 2 to the power (item - 9).
         {"MiscSixteenPixelSquare", Nothing, MenuChoice(kMisc, 13),
          [](MenuWorld& w) {
@@ -395,7 +404,7 @@ TEST_F(MenusFromPreferences, MarksFollowTheStoredSettings) {
         prefs.WriteBayerPattern(static_cast<BayerColor>(3));
         prefs.WriteDebayerAlg(static_cast<DebayerAlg>(0));
         prefs.WriteFlipNS(true);
-        prefs.WriteFlipEW(false);
+        prefs.WriteFlipEW(true);
         prefs.WriteDisableDecGuiding(true);
     }
     StartNewRun();
@@ -403,7 +412,7 @@ TEST_F(MenusFromPreferences, MarksFollowTheStoredSettings) {
     const std::vector<std::tuple<int16_t, int16_t, bool>> marks = {
         {kDebayerizeMenu, 1, true}, {kDebayerizeMenu, 3, false}, {kDebayerizeMenu, 6, true},
         {kDebayerizeMenu, 8, true}, {kDebayerizeMenu, 9, false}, {kMisc, 8, true},
-        {kMisc, 9, true},           {kMisc, 10, false},
+        {kMisc, 9, true},           {kMisc, 10, true},
     };
     for (const auto& [menu, item, checked] : marks)
         EXPECT_EQ(IsMenuItemChecked(GetMenuHandle(menu), item), checked) << menu << ":" << item;
