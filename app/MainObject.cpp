@@ -49,10 +49,14 @@ MainObject::MainObject(const ProgramOptions& opts) : options(opts) {
     rawFrameProcessor->SetFrameWindowsGroup(frameWindowsGroup);
     // Frames, guiding and the stopwatch go on while a focus cutoff is dragged.
     frameWindowsGroup->SetFrameStepDuringCutoffDrag([this] { DoIdle(); });
+    dueGuidingMessages = std::make_unique<ScopedBackgroundTask>([this] {
+        if (AutoGuideRectDefined()) serialInterface->ProcessFutureMessages(false);
+    });
     MenuBarInit();
 }
 
 MainObject::~MainObject() {
+    dueGuidingMessages.reset();
     // A quit while an arrow key is held must not leave the mount moving.
     if (serialInterface != nullptr) StopHeldManualMoves();
     delete rawFrame;

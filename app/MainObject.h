@@ -99,6 +99,10 @@ private:
     // The directions (by CompassDirection) whose arrow key started a manual move and
     // has not been released.
     bool manualMoveHeld[4] = {false, false, false, false};
+    // Sends the guiding messages that have come due at every wait of the toolbox, so
+    // that a drag, which holds the loop while the button is down, does not hold back
+    // the stop of a guiding pulse and so lengthen the pulse.
+    std::unique_ptr<ScopedBackgroundTask> dueGuidingMessages;
 };
 
 extern MainObject* gMainObject;

@@ -228,4 +228,32 @@ TEST_F(GuidingLoopTest, NoQueuedMessageGoesOutWithoutAGuidingSquare) {
     EXPECT_NE(atQuit.find("#:Q"), std::string::npos) << atQuit;
 }
 
+// A drag holds the loop while the button is down; the stop of a guiding pulse still
+// goes out when it is due, not when the drag ends.
+TEST_F(GuidingLoopTest, APulseEndsOnTimeDuringADrag) {
+    ClickFrame(Point{240, 320}, shiftKey);
+    app().GetAutoGuider()->InitializeAutoGuideGoalCentroid(Point{0, 0});
+    clock().AdvanceTicks(2);
+    Pass();
+    ASSERT_NE(MountBytes().find("#:M"), std::string::npos);
+    ASSERT_FALSE(app().GetSerialInterface()->GetFutureMessages().empty());
+
+    // A long drag of the histogram rectangle, a tick of the clock at every poll of the
+    // mouse; the mount's bytes read as the drag goes.
+    int polls = 0, stopAtPoll = -1;
+    std::string sent;
+    ScopedBackgroundTask watch([&] {
+        if (!host().PeekMouse().down) return;
+        clock().AdvanceTicks(1);
+        sent += MountBytes();
+        if (stopAtPoll < 0 && sent.find("#:Q") != std::string::npos) stopAtPoll = polls;
+        ++polls;
+    });
+    host().ScriptDrag(FrameToGlobal(Point{100, 100}), FrameToGlobal(Point{300, 400}), 60);
+    TakeInput();
+    EXPECT_GE(polls, 60);
+    EXPECT_GE(stopAtPoll, 0) << "the stop waited for the end of the drag: " << sent;
+    EXPECT_LE(stopAtPoll, 6);
+}
+
 }  // namespace
