@@ -7,6 +7,7 @@
 // pixel (the others) away from the frame's edges, so every neighbour they read lies
 // inside the frame.
 #include "processing/DebayerLanes.h"
+#include "processing/DebayerRows.h"
 
 using namespace debayer;
 
@@ -110,6 +111,116 @@ const auto kFromDiagonalNeighbours = [](const auto& at) SCOPECAM_ALWAYS_INLINE {
     return Select(Less(d1, d2), alongFirst, Select(Greater(d1, d2), alongSecond, both));
 };
 
+#if defined(__SSE2__)
+
+// Green at the red and blue sites (columns of parity j) of a row with the rows two
+// above and two below it in around, clamped, into the compact greens of that row:
+// at columns 2 .. width - 3, as the green pass; the sites outside those get 0.
+template <int j>
+void InterpolateGreenRow(const RowSet& around, const SampleRow& greens, int width) {
+    uint16_t* out = j == 0 ? greens.even : greens.odd;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i max = _mm_set1_epi16(255);
+    for (int x = 0; x < width; x += kBlockPixels) {
+        const int k = x / 2;
+        const Lanes g = kGreenAtColourSite(PairSites<j>{around, k});
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_min_epi16(_mm_max_epi16(g.v, zero), max));
+    }
+    // Site k is column 2k + j: k = 0 lies left of column 2, and from k = (width - 1 - j) / 2
+    // on the sites lie right of column width - 3.
+    out[0] = 0;
+    const int computed = (width + kBlockPixels - 1) / kBlockPixels * kBlockPairs;
+    for (int k = std::max(0, (width - 1 - j) / 2); k < computed; ++k) out[k] = 0;
+}
+
+// The raw sample alone, in its own channel: what the edge pixels keep.
+const auto kRawSample = [](const auto& at, auto isGreen, auto redRow) SCOPECAM_ALWAYS_INLINE {
+    const Lanes s = at.S(0, 0);
+    const Lanes zero{_mm_setzero_si128()};
+    if constexpr (isGreen) {
+        return MakeRgb(zero, s, zero);
+    } else if constexpr (redRow) {
+        return MakeRgb(s, zero, zero);
+    } else {
+        return MakeRgb(zero, zero, s);
+    }
+};
+
+// An inner pixel: its sample, and the two missing colours from the passes that fill
+// them at its kind of site (the green from the greens made before).
+const auto kInnerPixel = [](const auto& at, auto isGreen, auto redRow) SCOPECAM_ALWAYS_INLINE {
+    const Lanes s = at.S(0, 0);
+    if constexpr (isGreen) {
+        // The colour of the row from its left and right neighbours, the other from above and below.
+        const Lanes alongRow = kFromRowNeighbours(at);
+        const Lanes alongColumn = kFromColumnNeighbours(at);
+        return redRow ? MakeRgb(alongRow, s, alongColumn) : MakeRgb(alongColumn, s, alongRow);
+    } else {
+        const Lanes diagonal = kFromDiagonalNeighbours(at);
+        const Lanes green = at.G(0, 0);
+        return redRow ? MakeRgb(s, green, diagonal) : MakeRgb(diagonal, green, s);
+    }
+};
+
+// The whole frame a row at a time. Row y (2 .. height - 2) reads the samples and the
+// greens of rows y - 1 .. y + 1; the greens of row y + 1 are made just before, from
+// the samples of rows y - 1 .. y + 3. Rows and columns the passes do not reach keep
+// their raw sample only.
+void DebayerizeLaplacianRows(const uint8_t* src, uint8_t* dst, int width, int height, int rowBytes,
+                             SiteStart greenRed) {
+    SampleRows samples(width, 5);  // rows y - 1 .. y + 3 while row y is made
+    SampleRows greens(width, 3);   // rows y - 1 .. y + 1
+    int gathered = 0;
+    const auto gatherThrough = [&](int last) {
+        for (; gathered <= std::min(last, height - 1); ++gathered) {
+            GatherSamples(src + static_cast<ptrdiff_t>(gathered) * rowBytes, width, samples.Row(gathered));
+        }
+    };
+    int greensMade = 0;
+    const auto greensThrough = [&](int last) {
+        for (; greensMade <= last; ++greensMade) {
+            const int r = greensMade;
+            if (r < 2 || r >= height - 2) {
+                greens.Clear(r);
+                continue;
+            }
+            gatherThrough(r + 2);
+            RowSet around;
+            for (int dy = -2; dy <= 2; ++dy) around.samples[dy + 2] = samples.Row(r + dy);
+            if (KindOfRow(greenRed, r).greenAtEven) {
+                InterpolateGreenRow<1>(around, greens.Row(r), width);
+            } else {
+                InterpolateGreenRow<0>(around, greens.Row(r), width);
+            }
+        }
+    };
+    for (int y = 0; y < height; ++y) {
+        uint8_t* out = dst + static_cast<ptrdiff_t>(y) * rowBytes;
+        const RowKind kind = KindOfRow(greenRed, y);
+        RowSet rows;
+        if (y < 2 || y > height - 2) {
+            gatherThrough(y);
+            rows.samples[2] = samples.Row(y);
+            WriteRowPixels(out, 0, width, rows, kind, kRawSample);
+            continue;
+        }
+        greensThrough(y + 1);
+        gatherThrough(y + 1);  // already, unless the frame is too small for any greens
+        for (int dy = -1; dy <= 1; ++dy) {
+            rows.samples[dy + 2] = samples.Row(y + dy);
+            rows.greens[dy + 2] = greens.Row(y + dy);
+        }
+        // Columns 2 .. width - 2 inside, the two first and the last raw.
+        const int innerFrom = std::min(2, width);
+        const int innerTo = std::max(innerFrom, width - 1);
+        WriteRowPixels(out, 0, innerFrom, rows, kind, kRawSample);
+        WriteRowPixels(out, innerFrom, innerTo, rows, kind, kInnerPixel);
+        WriteRowPixels(out, innerTo, width, rows, kind, kRawSample);
+    }
+}
+
+#endif
+
 }  // namespace
 
 void CopyBayerPatternFromGreen(const unsigned char* src, unsigned char* dst, int x0, int y0, int xEnd, int yEnd,
@@ -188,6 +299,12 @@ void DebayerizeLinearInterpolationLaplacianSecondOrder(const unsigned char* src,
                                                        PixelPath path) {
     if (!IsKnownPattern(pattern)) return;
     const LaplacianStarts& s = kLaplacianStarts[pattern];
+#if defined(__SSE2__)
+    if (path == PixelPath::kVector) {
+        DebayerizeLaplacianRows(src, dst, width, height, rowBytes, s.copy);
+        return;
+    }
+#endif
     CopyBayerPatternFromGreen(src, dst, s.copy.x, s.copy.y, width, height, rowBytes, rowRemainder, path);
     DebayerizeGreenOnlyLinearInterpolationLaplacianSecondOrder(src, dst, s.green.x, s.green.y, width - 2, height - 2,
                                                                rowBytes, rowRemainder, path);

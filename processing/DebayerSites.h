@@ -7,6 +7,8 @@
 // Every pass has a plain path, one site at a time, and a vector path that does eight
 // sites at once with the same arithmetic (SSE2); the vector path is the one used, the
 // plain one is its reference and does what the vector path leaves at the row ends.
+// The three methods on their vector path do not run the passes one after the other:
+// they make each output row whole from the same site kernels (DebayerRows.h).
 #pragma once
 
 #include <cstdint>

@@ -85,6 +85,38 @@ TEST(DebayerPaths, VectorPathMatchesPlainPathByteForByte) {
     }
 }
 
+// The whole-row vector path writes each pixel once, with wide stores: it must write
+// exactly the bytes the passes write and leave every other byte as it was, here
+// random rather than black, on frames down to a pixel and widths around a block.
+TEST(DebayerPaths, VectorPathLeavesTheSameBytesUnwrittenAsThePlainPath) {
+    std::mt19937 random(2024);
+    std::vector<Size> sizes;
+    for (int width : {1, 2, 3, 4, 5, 7, 15, 16, 17, 18, 31, 32, 33, 47}) {
+        for (int height : {1, 2, 3, 4, 5, 6, 11}) sizes.push_back({width, height});
+    }
+    for (Size size : sizes) {
+        for (int padBytes : {0, 4, 20}) {
+            Raw in(size.width, size.height, padBytes);
+            Raw start(size.width, size.height, padBytes);
+            FillRandom(in, random);
+            FillRandom(start, random);
+            for (BayerColor pattern : kAllPatterns) {
+                for (DebayerAlg algorithm : kAllAlgorithms) {
+                    Raw plain = start;
+                    Raw vector = start;
+                    Debayerize(in.bytes.data(), plain.bytes.data(), size.width, size.height, in.rowBytes, padBytes,
+                               pattern, algorithm, PixelPath::kPlain);
+                    Debayerize(in.bytes.data(), vector.bytes.data(), size.width, size.height, in.rowBytes, padBytes,
+                               pattern, algorithm, PixelPath::kVector);
+                    ASSERT_TRUE(vector.SamePixels(plain)) << size.width << "x" << size.height << " pad " << padBytes
+                                                          << " pattern " << pattern << " algorithm " << algorithm;
+                    ASSERT_TRUE(vector.PaddingIntact());
+                }
+            }
+        }
+    }
+}
+
 // Rows further apart give the same pixels as tightly packed rows.
 TEST(DebayerPaths, RowStrideDoesNotChangeTheResult) {
     std::mt19937 random(99);
