@@ -25,8 +25,9 @@ Clock* CurrentClock();
 
 // Work that runs beside the program, in its one thread: every event wait and every
 // poll of the mouse gives each task one step (simulated devices step this way).
-// Tasks run in the order they were added; a task added or removed while the tasks run
-// takes effect at the next run.
+// Tasks run in the order they were added. A task added while the tasks run starts at
+// the next run; one removed while they run does not run again, not even later in the
+// same run.
 using BackgroundTaskId = uint64_t;
 BackgroundTaskId AddBackgroundTask(std::function<void()> task);
 void RemoveBackgroundTask(BackgroundTaskId id);
