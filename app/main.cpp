@@ -81,6 +81,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "scopecam: %s (--headless runs without one)\n", whyNot.c_str());
             return 2;
         }
+        // A display that goes away ends the session as a quit does: the mount stopped,
+        // the queued guiding messages sent, a recording closed, the ports restored.
+        SetDesktopDisplayLostHandler([] {
+            MainObject* app = gMainObject;
+            gMainObject = nullptr;
+            delete app;
+        });
     }
     InitToolbox(std::move(host), std::make_unique<MonotonicClock>());
     int status = 0;

@@ -2,6 +2,7 @@
 // choose between the desktop and the headless host.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,3 +13,8 @@
 // display :1: ..."), when there is none to open. The program should then say so and
 // end with status 2 rather than run without windows.
 std::unique_ptr<Host> CreateDesktopHost(std::string& whyNot);
+
+// What the program does when the display goes away under it (the X server ends, a
+// forwarded connection drops): end its session in order. The desktop host shows and
+// reads nothing from then on, and the process ends with status 1 after the handler.
+void SetDesktopDisplayLostHandler(std::function<void()> handler);

@@ -5,7 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
+#include <unistd.h>
+
+#include "platform/host/SdlX11Connection.h"
 #include "platform/host/SdlX11Pointer.h"
 
 namespace {
@@ -73,13 +77,35 @@ std::unique_ptr<SdlHost> SdlHost::Create(std::string& whyNot) {
         return nullptr;
     }
     EnableDesktopPointerEvents();
+    WatchDisplayConnection(&SdlHost::DisplayLost);
     sDesktopOpen = true;
     return std::unique_ptr<SdlHost>(new SdlHost());
+}
+
+bool SdlHost::sDisplayLost = false;
+std::function<void()> SdlHost::sDisplayLostHandler;
+
+void SdlHost::SetDisplayLostHandler(std::function<void()> handler) { sDisplayLostHandler = std::move(handler); }
+
+void SdlHost::DisplayLost() {
+    if (sDisplayLost) _exit(1);
+    sDisplayLost = true;
+    std::fprintf(stderr, "scopecam: the connection to the display was lost; ending the session\n");
+    if (sDisplayLostHandler) sDisplayLostHandler();
+    // Nothing of the desktop can be closed any more: every call to it would wait for
+    // ever. The process ends here, without its exit handlers.
+    std::fflush(nullptr);
+    _exit(1);
 }
 
 SdlHost::SdlHost() : beeper_(std::make_unique<SdlBeeper>()) {}
 
 SdlHost::~SdlHost() {
+    if (sDisplayLost) {
+        // The desktop's windows went with the display; SDL cannot close them.
+        for (auto& [id, s] : shown_) static_cast<void>(s.desktop.release());
+        return;
+    }
     // Everything SDL made goes before SDL itself.
     shown_.clear();
     beeper_.reset();
@@ -118,6 +144,7 @@ SDL_Window* SdlHost::DesktopWindow(WindowPtr w) const {
 }
 
 void SdlHost::WindowCreated(WindowPtr w) {
+    if (sDisplayLost) return;
     std::string error;
     std::unique_ptr<SdlDesktopWindow> desktop = SdlDesktopWindow::Create(w, error);
     if (!desktop) {
@@ -134,13 +161,17 @@ void SdlHost::WindowCreated(WindowPtr w) {
 void SdlHost::WindowDisposed(WindowPtr w) {
     if (gesture_ && gesture_->window == w) gesture_.reset();
     if (raised_ == w) raised_ = nullptr;
-    if (Shown* s = ShownOf(w)) shown_.erase(s->desktop->Id());
+    if (Shown* s = ShownOf(w)) {
+        const uint32_t id = s->desktop->Id();
+        if (sDisplayLost) static_cast<void>(s->desktop.release());
+        shown_.erase(id);
+    }
     w->hostData = nullptr;
 }
 
 void SdlHost::WindowChanged(WindowPtr w) {
     Shown* s = ShownOf(w);
-    if (s == nullptr) return;
+    if (s == nullptr || sDisplayLost) return;
     s->desktop->Follow(w);
     RaiseFrontWindow();
 }
@@ -152,12 +183,13 @@ bool SdlHost::AwaitsUpdate(WindowPtr w) { return IsProgramWindow(w) && w->update
 
 void SdlHost::PresentWindow(WindowPtr w) {
     Shown* s = ShownOf(w);
-    if (s == nullptr) return;
+    if (s == nullptr || sDisplayLost) return;
     s->presentLater = AwaitsUpdate(w);
     if (!s->presentLater) s->desktop->Present(w);
 }
 
 void SdlHost::PresentHeldBackWindows() {
+    if (sDisplayLost) return;
     for (auto& [id, s] : shown_) {
         if (s.presentLater && s.window->visible && !AwaitsUpdate(s.window)) {
             s.presentLater = false;
@@ -169,12 +201,13 @@ void SdlHost::PresentHeldBackWindows() {
 // The toolbox's front window is the front one on the desktop too.
 void SdlHost::RaiseFrontWindow() {
     WindowPtr front = FrontWindow();
-    if (front == raised_) return;
+    if (front == raised_ || sDisplayLost) return;
     raised_ = front;
     if (Shown* s = ShownOf(front)) SDL_RaiseWindow(s->desktop->Native());
 }
 
 void SdlHost::SetCursorShape(int16_t id) {
+    if (sDisplayLost) return;
     SDL_SystemCursor shape = SystemCursorFor(id);
     SDL_Cursor*& cursor = cursors_[shape];
     if (cursor == nullptr) cursor = SDL_CreateSystemCursor(shape);
@@ -184,6 +217,7 @@ void SdlHost::SetCursorShape(int16_t id) {
 // ---- Reading the desktop -------------------------------------------------------------
 
 void SdlHost::ReadDesktop(uint32_t waitMillis) {
+    if (sDisplayLost) return;
     SDL_Event e;
     if (waitMillis > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMillis)))
         HandleDesktopEvent(e);
@@ -269,7 +303,7 @@ void SdlHost::HandlePointer(const DesktopPointerEvent& p) {
 // must not hold a drag loop for ever: when the desktop says no button is down and
 // nothing is left to read, the press ends where the mouse is.
 void SdlHost::ReleaseIfDesktopButtonUp() {
-    if (!trail_.ButtonHeldOnDesktop()) return;
+    if (!trail_.ButtonHeldOnDesktop() || sDisplayLost) return;
     int x = 0, y = 0;
     if ((SDL_GetGlobalMouseState(&x, &y) & kButtonMasks) != 0) return;
     ReadDesktop(0);

@@ -57,6 +57,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -95,8 +96,17 @@ public:
     // The desktop window showing w, null when it has none (for tests and tools).
     SDL_Window* DesktopWindow(WindowPtr w) const;
 
+    // What the program does when the display goes away under it: end its session in
+    // order. From then on the host shows nothing and reads nothing; after the handler
+    // the process ends with status 1.
+    static void SetDisplayLostHandler(std::function<void()> handler);
+
 private:
     SdlHost();
+    // The connection to the display is gone.
+    static void DisplayLost();
+    static bool sDisplayLost;
+    static std::function<void()> sDisplayLostHandler;
 
     struct Shown {
         WindowPtr window = nullptr;

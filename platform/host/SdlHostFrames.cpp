@@ -17,6 +17,7 @@ bool SameEvent(const EventRecord& a, const EventRecord& b) {
 void SdlHost::HandleWindowEvents() {
     std::vector<WindowEvent> events;
     events.swap(windowEvents_);
+    if (sDisplayLost) return;
     for (const WindowEvent& we : events) {
         Shown* s = ShownById(we.windowId);
         if (s == nullptr) continue;
@@ -153,7 +154,7 @@ void SdlHost::PostKeyStroke(unsigned char c) {
 // Once the program has taken the press of a frame gesture (or it was flushed), the
 // desktop window takes whatever size the program left the toolbox window at.
 void SdlHost::FinishFrameGesture(const std::deque<EventRecord>& queue) {
-    if (!gesture_) return;
+    if (!gesture_ || sDisplayLost) return;
     const EventRecord& press = gesture_->press;
     auto pending = [&](const EventRecord& e) { return SameEvent(e, press); };
     if (std::any_of(queue.begin(), queue.end(), pending) ||

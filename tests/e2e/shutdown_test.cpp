@@ -1,7 +1,7 @@
 // An observing session ended from outside: scopecam runs on a desktop (a virtual X
 // display of the test's own) with the test's pseudo terminal as its mount (--mount);
-// the observer holds the up arrow, and SIGTERM arrives during the move. The mount
-// gets its stop before the program exits with status 0.
+// the observer holds the up arrow, and SIGTERM arrives, or the display goes away,
+// during the move. The mount gets its stop before the program exits.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -119,6 +119,26 @@ TEST_F(ShutdownSession, SigtermDuringAManualMoveStopsTheMountAndExitsCleanly) {
     ReadUntil(mount_, received, "#:Qn#", 1s);
     EXPECT_EQ(received, "#:RG##:Mn##:Qn#");
     Xdotool({"keyup", "Up"});
+}
+
+// The display goes away during a manual move (the X server ends, or the forwarded
+// connection from the observatory drops): the session ends in order, the mount gets
+// its stop, and the program exits with status 1 instead of hanging on the dead
+// connection.
+TEST_F(ShutdownSession, TheDisplayGoingAwayDuringAManualMoveStopsTheMountAndEndsTheProgram) {
+    StartScopecam();
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--name", "Level Adjusted Frame", "windowfocus", "--sync"}));
+    ASSERT_TRUE(Xdotool({"keydown", "Up"}));
+    std::string received;
+    ReadUntil(mount_, received, "#:Mn#", 10s);
+    ASSERT_EQ(received, "#:RG##:Mn#");
+
+    display_.Stop();
+    const int status = WaitForExit(pid_, 20s);
+    pid_ = -1;
+    EXPECT_EQ(status, 1) << "-1: it hung and was killed";
+    ReadUntil(mount_, received, "#:Qn#", 1s);
+    EXPECT_EQ(received, "#:RG##:Mn##:Qn#");
 }
 
 // A mount path that cannot be opened: the program says so and runs on; the port dialog
