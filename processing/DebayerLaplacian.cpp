@@ -76,7 +76,7 @@ const auto kGreenAtColourSite = [](const auto& at) SCOPECAM_ALWAYS_INLINE {
     const auto dV = Abs(vL) + Abs(up - down);
     const auto alongRow = Sar(hL, 2) + Sar(left + right, 1);
     const auto alongColumn = Sar(vL, 2) + Sar(up + down, 1);
-    const auto both = Sar(hL + vL, 3) + Sar(up + left + right + down, 2);
+    const auto both = Sar(hL + vL, 3) + Sar((left + right) + (up + down), 2);  // the pair sums above, shared
     return Select(Less(dH, dV), alongRow, Select(Greater(dH, dV), alongColumn, both));
 };
 
@@ -107,7 +107,7 @@ const auto kFromDiagonalNeighbours = [](const auto& at) SCOPECAM_ALWAYS_INLINE {
     const auto d2 = Abs(l2) + Abs(upRight - downLeft);
     const auto alongFirst = Sar(l1, 1) + Sar(upLeft + downRight, 1);
     const auto alongSecond = Sar(l2, 1) + Sar(upRight + downLeft, 1);
-    const auto both = Sar(l1 + l2, 2) + Sar(upLeft + upRight + downLeft + downRight, 2);
+    const auto both = Sar(l1 + l2, 2) + Sar((upLeft + downRight) + (upRight + downLeft), 2);
     return Select(Less(d1, d2), alongFirst, Select(Greater(d1, d2), alongSecond, both));
 };
 
@@ -210,12 +210,11 @@ void DebayerizeLaplacianRows(const uint8_t* src, uint8_t* dst, int width, int he
             rows.samples[dy + 2] = samples.Row(y + dy);
             rows.greens[dy + 2] = greens.Row(y + dy);
         }
-        // Columns 2 .. width - 2 inside, the two first and the last raw.
+        // Columns 2 .. width - 2 inside, the two first and the last raw; the blocks at
+        // the row's ends are blended from both rather than stored through a buffer.
         const int innerFrom = std::min(2, width);
         const int innerTo = std::max(innerFrom, width - 1);
-        WriteRowPixels(out, 0, innerFrom, rows, kind, kRawSample);
-        WriteRowPixels(out, innerFrom, innerTo, rows, kind, kInnerPixel);
-        WriteRowPixels(out, innerTo, width, rows, kind, kRawSample);
+        WriteWholeRow(out, width, innerFrom, innerTo, rows, kind, kRawSample, kInnerPixel);
     }
 }
 

@@ -45,7 +45,8 @@ SCOPECAM_ALWAYS_INLINE inline Lanes ColumnsFrom(const SampleRow& row, int k, int
 // slot y % slots. Each half row has room for column -16 .. width + 16 or so, so that
 // the eight lanes from any pair of a block, one pair to either side, and the mirrored
 // column past the last (the bilinear edge rule) can all be read; entries no column
-// fills hold 0 or an older row's samples, and feed only pixels that are not written.
+// fills hold 0 or an older row's samples, and feed only pixels that are not written
+// or whose values are blended away.
 class SampleRows {
 public:
     SampleRows(int width, int slots)
@@ -129,28 +130,26 @@ inline RowKind KindOfRow(SiteStart greenRed, int y) {
     return {((greenRed.x & 1) == 0) == redRow, redRow};
 }
 
-// 16 bytes, one a pixel in column order, from the eight even-column values and the
-// eight odd-column ones, each clamped to 0..255.
-inline __m128i BytesInColumnOrder(Lanes even, Lanes odd) {
-    const __m128i packed = _mm_packus_epi16(even.v, odd.v);  // evens in bytes 0..7, odds in 8..15
-    return _mm_unpacklo_epi8(packed, _mm_unpackhi_epi64(packed, packed));
-}
-
 // Sixteen pixels as four vectors of pixel words (unused byte 0, then red, green, blue).
 struct PixelBlock {
     __m128i words[4];
 };
 
 inline PixelBlock MakePixelBlock(const Rgb<Lanes>& even, const Rgb<Lanes>& odd) {
-    const __m128i red = BytesInColumnOrder(even.red, odd.red);
-    const __m128i green = BytesInColumnOrder(even.green, odd.green);
-    const __m128i blue = BytesInColumnOrder(even.blue, odd.blue);
-    // Per pixel the 16-bit halves of its word: (unused, red) and (green, blue).
+    // Each channel clamped to 0..255 into bytes: the even columns in bytes 0..7, the odd in 8..15.
+    const __m128i red = _mm_packus_epi16(even.red.v, odd.red.v);
+    const __m128i green = _mm_packus_epi16(even.green.v, odd.green.v);
+    const __m128i blue = _mm_packus_epi16(even.blue.v, odd.blue.v);
+    // Per pixel the 16-bit halves of its word, (unused, red) and (green, blue), still
+    // in the even and odd columns apart; then the words, and last the two parities
+    // interleaved back into column order.
     const __m128i zero = _mm_setzero_si128();
-    const __m128i lowHalves0 = _mm_unpacklo_epi8(zero, red), highHalves0 = _mm_unpacklo_epi8(green, blue);
-    const __m128i lowHalves8 = _mm_unpackhi_epi8(zero, red), highHalves8 = _mm_unpackhi_epi8(green, blue);
-    return {{_mm_unpacklo_epi16(lowHalves0, highHalves0), _mm_unpackhi_epi16(lowHalves0, highHalves0),
-             _mm_unpacklo_epi16(lowHalves8, highHalves8), _mm_unpackhi_epi16(lowHalves8, highHalves8)}};
+    const __m128i lowEven = _mm_unpacklo_epi8(zero, red), highEven = _mm_unpacklo_epi8(green, blue);
+    const __m128i lowOdd = _mm_unpackhi_epi8(zero, red), highOdd = _mm_unpackhi_epi8(green, blue);
+    const __m128i even0 = _mm_unpacklo_epi16(lowEven, highEven), even8 = _mm_unpackhi_epi16(lowEven, highEven);
+    const __m128i odd0 = _mm_unpacklo_epi16(lowOdd, highOdd), odd8 = _mm_unpackhi_epi16(lowOdd, highOdd);
+    return {{_mm_unpacklo_epi32(even0, odd0), _mm_unpackhi_epi32(even0, odd0), _mm_unpacklo_epi32(even8, odd8),
+             _mm_unpackhi_epi32(even8, odd8)}};
 }
 
 // Writes pixels from .. to - 1 of the block of columns x .. x + 15 into row out. A
@@ -199,6 +198,76 @@ void WriteRowPixels(uint8_t* out, int from, int to, const RowSet& rows, RowKind 
             WriteRowPixelsOfKind<false, true>(out, from, to, local, kernel);
         } else {
             WriteRowPixelsOfKind<false, false>(out, from, to, local, kernel);
+        }
+    }
+}
+
+// The sixteen pixels of the block of columns x .. x + 15 from kernel, as in
+// WriteRowPixels.
+template <bool kGreenAtEven, bool kRedRow, class Kernel>
+SCOPECAM_ALWAYS_INLINE inline PixelBlock MakeBlockOfKind(const RowSet& rows, int x, Kernel kernel) {
+    using RedRow = std::bool_constant<kRedRow>;
+    const int k = x / 2;
+    const Rgb<Lanes> even = kernel(PairSites<0>{rows, k}, std::bool_constant<kGreenAtEven>{}, RedRow{});
+    const Rgb<Lanes> odd = kernel(PairSites<1>{rows, k}, std::bool_constant<!kGreenAtEven>{}, RedRow{});
+    return MakePixelBlock(even, odd);
+}
+
+// The pixels of inner where the block's column (x + 0 .. x + 15) lies within
+// innerFrom .. innerTo - 1, those of edge elsewhere.
+inline PixelBlock BlendPixels(const PixelBlock& edge, const PixelBlock& inner, int x, int innerFrom, int innerTo) {
+    const __m128i from = _mm_set1_epi32(innerFrom);
+    const __m128i to = _mm_set1_epi32(innerTo);
+    PixelBlock blended;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i column = _mm_add_epi32(_mm_set1_epi32(x + 4 * i), _mm_setr_epi32(0, 1, 2, 3));
+        const __m128i isInner = _mm_andnot_si128(_mm_cmplt_epi32(column, from), _mm_cmplt_epi32(column, to));
+        blended.words[i] =
+            _mm_or_si128(_mm_and_si128(isInner, inner.words[i]), _mm_andnot_si128(isInner, edge.words[i]));
+    }
+    return blended;
+}
+
+template <bool kGreenAtEven, bool kRedRow, class EdgeKernel, class InnerKernel>
+void WriteWholeRowOfKind(uint8_t* out, int width, int innerFrom, int innerTo, const RowSet& rows, EdgeKernel edge,
+                         InnerKernel inner) {
+    const auto blendedBlock = [&](int x) {
+        return BlendPixels(MakeBlockOfKind<kGreenAtEven, kRedRow>(rows, x, edge),
+                           MakeBlockOfKind<kGreenAtEven, kRedRow>(rows, x, inner), x, innerFrom, innerTo);
+    };
+    int x = 0;
+    for (; x < width && x < innerFrom; x += kBlockPixels) {
+        StorePixels(out, x, x, std::min(width, x + kBlockPixels), blendedBlock(x));
+    }
+    for (; x + kBlockPixels <= innerTo; x += kBlockPixels) {
+        StorePixels(out, x, x, x + kBlockPixels, MakeBlockOfKind<kGreenAtEven, kRedRow>(rows, x, inner));
+    }
+    for (; x < width; x += kBlockPixels) {
+        StorePixels(out, x, x, std::min(width, x + kBlockPixels), blendedBlock(x));
+    }
+}
+
+// Makes every pixel of one output row of width pixels: those of columns innerFrom ..
+// innerTo - 1 (innerFrom <= innerTo) with the kernel inner, the others with edge. The
+// blocks that straddle innerFrom or innerTo are made with both kernels and blended
+// pixel by pixel, so that they too are stored whole; only a block past the row's end
+// goes through the small buffer. inner may read the neighbours of every column of
+// the blocks it helps make, even those it does not give.
+template <class EdgeKernel, class InnerKernel>
+void WriteWholeRow(uint8_t* out, int width, int innerFrom, int innerTo, const RowSet& rows, RowKind kind,
+                   EdgeKernel edge, InnerKernel inner) {
+    const RowSet local = rows;  // as in WriteRowPixels
+    if (kind.greenAtEven) {
+        if (kind.redRow) {
+            WriteWholeRowOfKind<true, true>(out, width, innerFrom, innerTo, local, edge, inner);
+        } else {
+            WriteWholeRowOfKind<true, false>(out, width, innerFrom, innerTo, local, edge, inner);
+        }
+    } else {
+        if (kind.redRow) {
+            WriteWholeRowOfKind<false, true>(out, width, innerFrom, innerTo, local, edge, inner);
+        } else {
+            WriteWholeRowOfKind<false, false>(out, width, innerFrom, innerTo, local, edge, inner);
         }
     }
 }
