@@ -18,6 +18,19 @@ void DrawTextAt(const std::string& text, int h, int v) {
     DrawText(text);
 }
 
+// Follows the mouse from the press point start until the button is released, calling
+// moved(m, p) with the new position and the one before whenever it moves.
+template <class Moved>
+void FollowMouseUntilRelease(Point start, Moved moved) {
+    Point p = start;
+    while (StillDown()) {
+        Point m;
+        GetMouse(&m);
+        if (!EqualPt(m, p)) moved(m, p);
+        p = m;
+    }
+}
+
 }  // namespace
 
 LevelsSlider::LevelsSlider(Point origin, int channel, int unitsPerPixel)
@@ -138,44 +151,32 @@ bool LevelsSlider::ProcessMouse(bool& hit) {
 // move adds its distance, and the sum is kept below the light cutoff and not below 0.
 bool LevelsSlider::DragDarkThumb(Point start) {
     const int oldDark = darkCutoff;
-    Point p = start;
-    while (StillDown()) {
-        Point m;
-        GetMouse(&m);
-        if (!EqualPt(m, p)) {
-            darkCutoff += unitsPerPixel * (m.h - p.h);
-            if (darkCutoff < 0) {
-                darkCutoff = 0;
-            } else if (darkCutoff >= lightCutoff) {
-                darkCutoff = lightCutoff - 1;
-            }
-            darkThumbRect = CutoffThumbRect(darkCutoff);
-            DrawLevelsSlider();
+    FollowMouseUntilRelease(start, [this](Point m, Point p) {
+        darkCutoff += unitsPerPixel * (m.h - p.h);
+        if (darkCutoff < 0) {
+            darkCutoff = 0;
+        } else if (darkCutoff >= lightCutoff) {
+            darkCutoff = lightCutoff - 1;
         }
-        p = m;
-    }
+        darkThumbRect = CutoffThumbRect(darkCutoff);
+        DrawLevelsSlider();
+    });
     return darkCutoff != oldDark;
 }
 
 // As the dark thumb, kept above the dark cutoff and not above the highest level.
 bool LevelsSlider::DragLightThumb(Point start) {
     const int oldLight = lightCutoff;
-    Point p = start;
-    while (StillDown()) {
-        Point m;
-        GetMouse(&m);
-        if (!EqualPt(m, p)) {
-            lightCutoff += unitsPerPixel * (m.h - p.h);
-            if (lightCutoff <= darkCutoff) {
-                lightCutoff = darkCutoff + 1;
-            } else if (lightCutoff > MaxCutoff()) {
-                lightCutoff = MaxCutoff();
-            }
-            lightThumbRect = CutoffThumbRect(lightCutoff);
-            DrawLevelsSlider();
+    FollowMouseUntilRelease(start, [this](Point m, Point p) {
+        lightCutoff += unitsPerPixel * (m.h - p.h);
+        if (lightCutoff <= darkCutoff) {
+            lightCutoff = darkCutoff + 1;
+        } else if (lightCutoff > MaxCutoff()) {
+            lightCutoff = MaxCutoff();
         }
-        p = m;
-    }
+        lightThumbRect = CutoffThumbRect(lightCutoff);
+        DrawLevelsSlider();
+    });
     return lightCutoff != oldLight;
 }
 
@@ -184,18 +185,13 @@ bool LevelsSlider::DragLightThumb(Point start) {
 // leave the gamma as it is.
 bool LevelsSlider::DragGammaThumb(Point start) {
     const double oldGamma = gamma;
-    Point p = start;
-    while (StillDown()) {
-        Point m;
-        GetMouse(&m);
+    FollowMouseUntilRelease(start, [this](Point m, Point) {
         const int d = m.v - origin.v;
-        if (!EqualPt(m, p) && d >= 0 && d <= kGammaTrackLength) {
-            const double rise = kGammaTrackLength - d;
-            gamma = rise * rise / kGammaTrackSquareScale;
-            gammaThumbRect = GammaThumbRectFor(gamma);
-            DrawLevelsSlider();
-        }
-        p = m;
-    }
+        if (d < 0 || d > kGammaTrackLength) return;
+        const double rise = kGammaTrackLength - d;
+        gamma = rise * rise / kGammaTrackSquareScale;
+        gammaThumbRect = GammaThumbRectFor(gamma);
+        DrawLevelsSlider();
+    });
     return gamma != oldGamma;
 }
