@@ -20,6 +20,7 @@
 #include "sim/SimulatedObservatory.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FrameAccess.h"
+#include "tests/support/IsolatedSerialPorts.h"
 #include "tests/support/PictParser.h"
 #include "tests/support/RecordingSerialDevice.h"
 #include "tests/support/TempFolder.h"
@@ -33,21 +34,13 @@ protected:
         ToolboxTest::SetUp();
         MainObject::quit = false;
         clock().SetTicks(100000);
-        if (const char* env = std::getenv(SerialPortDiscovery::kEnvironmentVariable)) savedEnvironment_ = env;
-        unsetenv(SerialPortDiscovery::kEnvironmentVariable);
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(false);
+        ports_.emplace();
     }
     void TearDown() override {
         app_.reset();
         recorder_.reset();
         terminal_.reset();
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(true);
-        if (savedEnvironment_)
-            setenv(SerialPortDiscovery::kEnvironmentVariable, savedEnvironment_->c_str(), 1);
-        else
-            unsetenv(SerialPortDiscovery::kEnvironmentVariable);
+        ports_.reset();
         MainObject::quit = false;
         ToolboxTest::TearDown();
     }
@@ -97,7 +90,7 @@ protected:
     uint64_t start_ = 0;
 
 private:
-    std::optional<std::string> savedEnvironment_;
+    std::optional<IsolatedSerialPorts> ports_;
 };
 
 TEST_F(LongExposureCycleTest, TheAmplifierComesBackBeforeTheAlarmAndTheAlarmEndsTheExposure) {

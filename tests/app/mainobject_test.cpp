@@ -7,6 +7,7 @@
 #include "platform/services/SerialPortDiscovery.h"
 #include "sim/PseudoTerminal.h"
 #include "tests/support/FrameAccess.h"
+#include "tests/support/IsolatedSerialPorts.h"
 #include "tests/support/RecordingSerialDevice.h"
 #include "tests/support/ToolboxFixture.h"
 
@@ -255,8 +256,7 @@ TEST_F(MainObjectTest, PressesInTheHistogramsDialogReachIt) {
 // sends the corrections that are due; without one nothing goes to the mount.
 TEST_F(MainObjectTest, IdleCycleGuidesOnlyWhileAnAutoguideRectangleIsDefined) {
     RecordingSerialDevice recorder;
-    SerialPorts().ClearGivenPorts();
-    SerialPorts().SetScanMachine(false);
+    IsolatedSerialPorts ports;
     PseudoTerminal mount;
     ASSERT_TRUE(mount.IsOpen()) << mount.Error();
     SerialPorts().AddGivenPort(mount.PortPath());
@@ -286,8 +286,6 @@ TEST_F(MainObjectTest, IdleCycleGuidesOnlyWhileAnAutoguideRectangleIsDefined) {
         }
         EXPECT_NE(mount.ReadAvailable().find("#:RG#"), std::string::npos);
     }
-    SerialPorts().ClearGivenPorts();
-    SerialPorts().SetScanMachine(true);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/services/Clock.h"
 #include "platform/services/SerialPortDiscovery.h"
 #include "sim/PseudoTerminal.h"
+#include "tests/support/IsolatedSerialPorts.h"
 #include "tests/support/PreferencesFixture.h"
 #include "tests/support/PseudoTerminalPeer.h"
 #include "tests/support/RecordingSerialDevice.h"
@@ -49,11 +50,7 @@ protected:
         // Every reading moves the clock 1 microsecond, so that waits on the clock end.
         clock_->SetTicks(10000);
 
-        const char* env = std::getenv(SerialPortDiscovery::kEnvironmentVariable);
-        if (env) savedEnvironment_ = env;
-        unsetenv(SerialPortDiscovery::kEnvironmentVariable);
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(false);
+        ports_.emplace();
 
         recorder_ = std::make_unique<RecordingSerialDevice>();
         dataWindow_ = std::make_unique<DataWindow>();
@@ -64,12 +61,7 @@ protected:
         dataWindow_.reset();
         reference_.reset();
         recorder_.reset();
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(true);
-        if (savedEnvironment_)
-            setenv(SerialPortDiscovery::kEnvironmentVariable, savedEnvironment_->c_str(), 1);
-        else
-            unsetenv(SerialPortDiscovery::kEnvironmentVariable);
+        ports_.reset();
         ShutdownToolbox();
         PreferencesTest::TearDown();
     }
@@ -132,5 +124,5 @@ private:
     std::unique_ptr<DataWindow> dataWindow_;
     std::unique_ptr<DataWindow> reference_;
     std::vector<std::unique_ptr<PseudoTerminal>> terminals_;
-    std::optional<std::string> savedEnvironment_;
+    std::optional<IsolatedSerialPorts> ports_;
 };

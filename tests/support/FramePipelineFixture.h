@@ -31,6 +31,7 @@
 #include "processing/RawFrameProcessor.h"
 #include "sim/PseudoTerminal.h"
 #include "tests/support/FrameAccess.h"
+#include "tests/support/IsolatedSerialPorts.h"
 #include "tests/support/PreferencesFixture.h"
 #include "tests/support/RecordingSerialDevice.h"
 
@@ -46,11 +47,7 @@ protected:
         RegisterAllTemplates();
         clock_->SetTicks(100000);
 
-        const char* env = std::getenv(SerialPortDiscovery::kEnvironmentVariable);
-        if (env) savedEnvironment_ = env;
-        unsetenv(SerialPortDiscovery::kEnvironmentVariable);
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(false);
+        ports_.emplace();
         recorder_ = std::make_unique<RecordingSerialDevice>();
     }
 
@@ -58,12 +55,7 @@ protected:
         Release();
         recorder_.reset();
         terminals_.clear();
-        SerialPorts().ClearGivenPorts();
-        SerialPorts().SetScanMachine(true);
-        if (savedEnvironment_)
-            setenv(SerialPortDiscovery::kEnvironmentVariable, savedEnvironment_->c_str(), 1);
-        else
-            unsetenv(SerialPortDiscovery::kEnvironmentVariable);
+        ports_.reset();
         ShutdownToolbox();
         PreferencesTest::TearDown();
     }
@@ -200,5 +192,5 @@ private:
     VirtualClock* clock_ = nullptr;
     std::unique_ptr<RecordingSerialDevice> recorder_;
     std::vector<std::unique_ptr<PseudoTerminal>> terminals_;
-    std::optional<std::string> savedEnvironment_;
+    std::optional<IsolatedSerialPorts> ports_;
 };

@@ -24,10 +24,7 @@ void ObservingTest::SetUp() {
     MainObject::quit = false;
     StartToolbox();
 
-    if (const char* listed = std::getenv(SerialPortDiscovery::kEnvironmentVariable)) savedPortVariable_ = listed;
-    unsetenv(SerialPortDiscovery::kEnvironmentVariable);
-    SerialPorts().ClearGivenPorts();
-    SerialPorts().SetScanMachine(false);
+    ports_.emplace();
     recorder_ = std::make_unique<RecordingSerialDevice>();
 }
 
@@ -60,9 +57,7 @@ void ObservingTest::TearDown() {
     observatory_.reset();
     terminals_.clear();
     recorder_.reset();
-    SerialPorts().ClearGivenPorts();
-    SerialPorts().SetScanMachine(true);
-    if (savedPortVariable_) setenv(SerialPortDiscovery::kEnvironmentVariable, savedPortVariable_->c_str(), 1);
+    ports_.reset();
     PreferencesTest::TearDown();
 }
 

@@ -23,6 +23,7 @@
 #include "sim/PseudoTerminal.h"
 #include "sim/SimulatedCamera.h"
 #include "sim/SimulatedObservatory.h"
+#include "tests/support/IsolatedSerialPorts.h"
 #include "tests/support/PreferencesFixture.h"
 #include "tests/support/RecordingSerialDevice.h"
 
@@ -116,7 +117,7 @@ private:
     std::unique_ptr<SimulatedObservatory> observatory_;
     std::vector<std::unique_ptr<PseudoTerminal>> terminals_;
     std::unique_ptr<MainObject> app_;
-    std::optional<std::string> savedPortVariable_;
+    std::optional<IsolatedSerialPorts> ports_;
 };
 
 // The choice value of a menu item, as MenuSelect and MenuKey give it.
