@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "image/GWorldWrapper.h"
 #include "platform/Toolbox.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/services/Clock.h"
@@ -14,15 +15,6 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-
-struct World {
-    GWorldPtr port = nullptr;
-    World(int width, int height) {
-        const Rect r = MakeRect(0, 0, width, height);
-        NewGWorld(&port, 32, &r, nullptr, nullptr, 0);
-    }
-    ~World() { DisposeGWorld(port); }
-};
 
 void FillFrame(GWorldPtr world) {
     PixMap& pm = world->pixMap;
@@ -39,10 +31,10 @@ void FillFrame(GWorldPtr world) {
 void CopyFrameInto(benchmark::State& state, int dstWidth, int dstHeight, bool negative) {
     InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<VirtualClock>());
     {
-        World src(kWidth, kHeight);
-        World dst(dstWidth, dstHeight);
-        FillFrame(src.port);
-        SetGWorld(dst.port, nullptr);
+        GWorldWrapper src(32, MakeRect(0, 0, kWidth, kHeight), -1);
+        GWorldWrapper dst(32, MakeRect(0, 0, dstWidth, dstHeight), -1);
+        FillFrame(src.GetGWorldPtr());
+        SetGWorld(dst.GetGWorldPtr(), nullptr);
         if (negative) {
             ForeColor(whiteColor);
             BackColor(blackColor);
@@ -50,8 +42,8 @@ void CopyFrameInto(benchmark::State& state, int dstWidth, int dstHeight, bool ne
         const Rect from = MakeRect(0, 0, kWidth, kHeight);
         const Rect to = MakeRect(0, 0, dstWidth, dstHeight);
         for (auto _ : state) {
-            CopyBits(&src.port->pixMap, &dst.port->pixMap, &from, &to, ditherCopy, nullptr);
-            benchmark::DoNotOptimize(dst.port->pixMap.baseAddr);
+            CopyBits(&src.GetGWorldPtr()->pixMap, &dst.GetGWorldPtr()->pixMap, &from, &to, ditherCopy, nullptr);
+            benchmark::DoNotOptimize(dst.GetGWorldPtr()->pixMap.baseAddr);
             benchmark::ClobberMemory();
         }
         state.SetBytesProcessed(int64_t(state.iterations()) * dstWidth * dstHeight * 4);

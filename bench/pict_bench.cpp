@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/FileProcs.h"
+#include "image/GWorldWrapper.h"
 #include "platform/Pictures.h"
 #include "platform/Toolbox.h"
 #include "platform/host/HeadlessHost.h"
@@ -20,15 +21,6 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-
-struct World {
-    GWorldPtr port = nullptr;
-    World(int width, int height) {
-        const Rect r = MakeRect(0, 0, width, height);
-        NewGWorld(&port, 32, &r, nullptr, nullptr, 0);
-    }
-    ~World() { DisposeGWorld(port); }
-};
 
 // A dark sky: background 12 with a little noise in one sample of eight, and stars.
 void FillSky(GWorldPtr world) {
@@ -56,16 +48,16 @@ void FillNoise(GWorldPtr world) {
 void RecordFrame(benchmark::State& state, void (*fill)(GWorldPtr)) {
     InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<VirtualClock>());
     {
-        World frame(kWidth, kHeight);
-        World window(kWidth, kHeight);
-        fill(frame.port);
-        SetGWorld(window.port, nullptr);
+        GWorldWrapper frame(32, MakeRect(0, 0, kWidth, kHeight), -1);
+        GWorldWrapper window(32, MakeRect(0, 0, kWidth, kHeight), -1);
+        fill(frame.GetGWorldPtr());
+        SetGWorld(window.GetGWorldPtr(), nullptr);
         const Rect r = MakeRect(0, 0, kWidth, kHeight);
         int64_t pictureBytes = 0;
         for (auto _ : state) {
             PicHandle pic = OpenPicture(&r);
             ClipRect(&r);
-            CopyBits(&frame.port->pixMap, &window.port->pixMap, &r, &r, ditherCopy, nullptr);
+            CopyBits(&frame.GetGWorldPtr()->pixMap, &window.GetGWorldPtr()->pixMap, &r, &r, ditherCopy, nullptr);
             ClosePicture();
             pictureBytes = GetHandleSize(pic);
             KillPicture(pic);
@@ -84,13 +76,13 @@ void BM_RecordNoiseFrame640x480(benchmark::State& state) { RecordFrame(state, Fi
 void BM_WriteSkyPictureFile(benchmark::State& state) {
     InitToolbox(std::make_unique<HeadlessHost>(), std::make_unique<VirtualClock>());
     {
-        World frame(kWidth, kHeight);
-        World window(kWidth, kHeight);
-        FillSky(frame.port);
-        SetGWorld(window.port, nullptr);
+        GWorldWrapper frame(32, MakeRect(0, 0, kWidth, kHeight), -1);
+        GWorldWrapper window(32, MakeRect(0, 0, kWidth, kHeight), -1);
+        FillSky(frame.GetGWorldPtr());
+        SetGWorld(window.GetGWorldPtr(), nullptr);
         const Rect r = MakeRect(0, 0, kWidth, kHeight);
         PicHandle pic = OpenPicture(&r);
-        CopyBits(&frame.port->pixMap, &window.port->pixMap, &r, &r, ditherCopy, nullptr);
+        CopyBits(&frame.GetGWorldPtr()->pixMap, &window.GetGWorldPtr()->pixMap, &r, &r, ditherCopy, nullptr);
         ClosePicture();
         FSSpec location;
         location.folder = std::filesystem::temp_directory_path().string();

@@ -69,10 +69,7 @@ void DebayerizeBilinearRows(const uint8_t* src, uint8_t* dst, int width, int hei
         rows.samples[2] = compact.Row(y);
         rows.samples[3] = compact.Row(y + 1 < height ? y + 1 : y - 1);
         WriteRowPixels(dst + static_cast<ptrdiff_t>(y) * rowBytes, 1, width, rows, KindOfRow(greenRed, y),
-                       [](const auto& at, auto isGreen, auto redRow) SCOPECAM_ALWAYS_INLINE {
-                           return SiteKernelFor(isGreen, redRow, kGreenRedSite, kRedSite, kBlueSite,
-                                                kGreenBlueSite)(at);
-                       });
+                       FourSiteKernel(kGreenRedSite, kRedSite, kBlueSite, kGreenBlueSite));
     }
 }
 

@@ -42,10 +42,7 @@ void DebayerizeNearestNeighborRows(const uint8_t* src, uint8_t* dst, int width, 
         rows.samples[2] = compact.Row(y);
         GatherSamples(src + offset, width, rows.samples[2]);
         WriteRowPixels(dst + offset, 1, width, rows, KindOfRow(greenRed, y),
-                       [](const auto& at, auto isGreen, auto redRow) SCOPECAM_ALWAYS_INLINE {
-                           return SiteKernelFor(isGreen, redRow, kGreenRedSite, kRedSite, kBlueSite,
-                                                kGreenBlueSite)(at);
-                       });
+                       FourSiteKernel(kGreenRedSite, kRedSite, kBlueSite, kGreenBlueSite));
     }
 }
 

@@ -291,6 +291,14 @@ SCOPECAM_ALWAYS_INLINE inline auto SiteKernelFor(IsGreen, RedRow, const GreenRed
     }
 }
 
+// The row kernel of a method whose four kinds of site each have a kernel of their own.
+template <class GreenRed, class Red, class Blue, class GreenBlue>
+inline auto FourSiteKernel(GreenRed greenRed, Red red, Blue blue, GreenBlue greenBlue) {
+    return [=](const auto& at, auto isGreen, auto redRow) SCOPECAM_ALWAYS_INLINE {
+        return SiteKernelFor(isGreen, redRow, greenRed, red, blue, greenBlue)(at);
+    };
+}
+
 }  // namespace debayer
 
 #endif  // __SSE2__

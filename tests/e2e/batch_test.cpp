@@ -7,14 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FrameAccess.h"
 #include "tests/support/ObservingFixture.h"
+#include "tests/support/PpmImage.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -24,38 +23,17 @@ constexpr int16_t kPictureFolderItem = 7;
 constexpr int16_t kBatchItem = 10;
 constexpr double kAlarmSeconds = 5.0;
 
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<Rgb> pixels;
-    friend bool operator==(const Image&, const Image&) = default;
-};
-
-Image CopyOf(GWorldWrapper& frame) {
-    Image image;
+// The frame as the picture file should hold it.
+PpmImage CopyOf(GWorldWrapper& frame) {
+    PpmImage image;
     const Rect d = frame.GetDim();
     image.width = d.right;
     image.height = d.bottom;
-    for (int y = 0; y < d.bottom; ++y)
-        for (int x = 0; x < d.right; ++x) image.pixels.push_back(GetPixel(frame, x, y));
-    return image;
-}
-
-// A binary PPM (P6, maximum 255) as ImageMagick writes it; empty when unreadable.
-Image ReadPpm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int width = 0, height = 0, maximum = 0;
-    in >> magic >> width >> height >> maximum;
-    in.get();
-    Image image;
-    if (magic != "P6" || maximum != 255 || !in) return image;
-    image.width = width;
-    image.height = height;
-    for (int i = 0; i < width * height; ++i) {
-        char rgb[3];
-        if (!in.read(rgb, 3)) return Image{};
-        image.pixels.push_back(Rgb{uint8_t(rgb[0]), uint8_t(rgb[1]), uint8_t(rgb[2])});
+    for (int y = 0; y < d.bottom; ++y) {
+        for (int x = 0; x < d.right; ++x) {
+            const Rgb c = GetPixel(frame, x, y);
+            image.rgb.insert(image.rgb.end(), {c.r, c.g, c.b});
+        }
     }
     return image;
 }
@@ -126,7 +104,7 @@ TEST_F(BatchSession, ThreePicturesOfLongExposuresAndAFourthExposureNotSaved) {
             for (int x = square.left; x < square.right; ++x) sum = sum * 31 + GetPixel(longExposure, x, y).g;
         return sum;
     };
-    std::vector<Image> accepted;
+    std::vector<PpmImage> accepted;
     int acceptedFrames = 0;
     int exposuresStarted = 1;
     uint64_t lastSum = squareSum();
@@ -164,17 +142,17 @@ TEST_F(BatchSession, ThreePicturesOfLongExposuresAndAFourthExposureNotSaved) {
         const std::string ppm = folder / ("picture-" + std::to_string(i) + ".ppm");
         ChildResult convert = RunChild({"convert", folder / names[i], ppm});
         ASSERT_EQ(convert.status, 0) << convert.output;
-        const Image read = ReadPpm(ppm);
+        const PpmImage read = ReadPpm(ppm);
         ASSERT_EQ(read.width, 640) << names[i];
         ASSERT_EQ(read.height, 480) << names[i];
         EXPECT_TRUE(read == accepted[static_cast<size_t>(i)]) << names[i] << " is the accepted frame";
     }
     // Each is a long exposure: its detection square reaches the cutoffs.
-    for (const Image& image : accepted) {
+    for (const PpmImage& image : accepted) {
         int peak = 0;
         for (int y = square.top; y < square.bottom; ++y)
             for (int x = square.left; x < square.right; ++x)
-                peak = std::max<int>(peak, image.pixels[static_cast<size_t>(y * image.width + x)].g);
+                peak = std::max<int>(peak, image.At(x, y).g);
         EXPECT_GE(peak, cutoffs[1]);
     }
 }

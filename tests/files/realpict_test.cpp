@@ -17,54 +17,11 @@
 #include "platform/Pictures.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FrameAccess.h"
+#include "tests/support/PpmImage.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/ToolboxFixture.h"
 
 namespace {
-
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-    std::string error;
-};
-
-// A binary PPM (P6) with 8-bit samples.
-Image ReadPpm(const std::string& path) {
-    Image image;
-    const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    size_t i = 0;
-    auto token = [&]() {
-        std::string t;
-        while (i < bytes.size()) {
-            if (bytes[i] == '#') {
-                while (i < bytes.size() && bytes[i] != '\n') ++i;
-            } else if (std::isspace(bytes[i])) {
-                if (!t.empty()) break;
-                ++i;
-            } else {
-                t += static_cast<char>(bytes[i++]);
-            }
-        }
-        return t;
-    };
-    if (token() != "P6") {
-        image.error = "not a binary PPM: " + path;
-        return image;
-    }
-    image.width = std::stoi(token());
-    image.height = std::stoi(token());
-    const int maxval = std::stoi(token());
-    ++i;  // the one blank after the header
-    const size_t samples = 3 * static_cast<size_t>(image.width) * image.height;
-    if (maxval != 255 || bytes.size() - i != samples) {
-        image.error = "unexpected PPM: maxval " + std::to_string(maxval) + ", " + std::to_string(bytes.size() - i) +
-                      " sample bytes for " + std::to_string(samples);
-        return image;
-    }
-    image.rgb.assign(bytes.begin() + static_cast<ptrdiff_t>(i), bytes.end());
-    return image;
-}
 
 // Stars, a gradient, flat black, pure colours and noise, with edges unlike their
 // neighbours, so that packing and placement faults both show.
@@ -138,11 +95,11 @@ protected:
     }
 
     // The picture file read back by a converter (argv before the file names).
-    Image Convert(std::vector<std::string> argv, const std::string& pict, const std::string& tag) {
+    PpmImage Convert(std::vector<std::string> argv, const std::string& pict, const std::string& tag) {
         const std::string ppm = pict + "." + tag + ".ppm";
         argv.insert(argv.end(), {"PICT:" + pict, "-depth", "8", "PPM:" + ppm});
         const ChildResult run = RunChild(argv, std::chrono::seconds(60));
-        Image image = ReadPpm(ppm);
+        PpmImage image = ReadPpm(ppm);
         if (!image.error.empty()) image.error += " (" + argv[0] + " said: " + run.output + ")";
         return image;
     }
@@ -170,7 +127,7 @@ TEST_F(RealPictTest, ImageMagickAndGraphicsMagickReadOurExactPixels) {
         const std::string pict = SaveFrame(*frame, name);
         using Converter = std::pair<std::string, std::vector<std::string>>;
         for (const auto& [tag, argv] : {Converter{"im", {"convert"}}, Converter{"gm", {"gm", "convert"}}}) {
-            const Image image = Convert(argv, pict, tag);
+            const PpmImage image = Convert(argv, pict, tag);
             ASSERT_EQ(image.error, "") << tag;
             EXPECT_EQ(image.width, s.width) << tag;
             EXPECT_EQ(image.height, s.height) << tag;

@@ -5,19 +5,16 @@
 // the upper cutoff follows the thumb.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <atomic>
-#include <cstdio>
-#include <fstream>
-#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/MainObject.h"
 #include "display/FrameWindowsGroup.h"
 #include "processing/RawFrameProcessor.h"
 #include "tests/gui/DesktopFixture.h"
+#include "tests/support/PpmImage.h"
 
 namespace {
 
@@ -34,55 +31,26 @@ constexpr int kCutoffLineRow = 60;
 constexpr int kBoxInsideLeft = 11, kBoxInsideRight = 194;
 constexpr int kChartLeft = 241, kChartTop = 8, kChartBottom = 268;
 
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::string rgb;
-    bool Green(int x, int y) const {
-        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-        return static_cast<uint8_t>(rgb[i + 1]) > 0xC0 && static_cast<uint8_t>(rgb[i]) < 0x40;
-    }
-    bool SameAt(const Shot& other, int x, int y) const {
-        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-        return rgb.compare(i, 3, other.rgb, i, 3) == 0;
-    }
-};
-
-// What the X display shows of a window's content, read with ImageMagick's import.
-std::optional<Shot> ShootContent(const Rect& content, const std::string& name) {
-    const std::string path = "/tmp/scopecam-focusdrag-" + std::to_string(getpid()) + "-" + name + ".ppm";
-    const std::string geometry = std::to_string(RectWidth(content)) + "x" + std::to_string(RectHeight(content)) + "+" +
-                                 std::to_string(content.left) + "+" + std::to_string(content.top);
-    ChildResult r = RunChild({"import", "-window", "root", "-crop", geometry, "+repage", "-depth", "8", "ppm:" + path});
-    if (r.status != 0) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxval = 0;
-    Shot shot;
-    in >> magic >> shot.width >> shot.height >> maxval;
-    in.get();
-    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
-    const bool read = magic == "P6" && maxval == 255 && in.read(shot.rgb.data(), static_cast<std::streamsize>(shot.rgb.size()));
-    std::remove(path.c_str());
-    if (!read) return std::nullopt;
-    return shot;
+bool Green(const PpmImage& shot, int x, int y) {
+    const Rgb c = shot.At(x, y);
+    return c.g > 0xC0 && c.r < 0x40;
 }
 
 // The leftmost green column of the spectrum box's row; -1 when there is none.
-int GreenLine(const Shot& shot) {
+int GreenLine(const PpmImage& shot) {
     for (int x = kBoxInsideLeft; x < kBoxInsideRight && x < shot.width; ++x)
-        if (shot.Green(x, kCutoffLineRow)) return x;
+        if (Green(shot, x, kCutoffLineRow)) return x;
     return -1;
 }
 
 // The green line right of the low cutoff's, which sits at the box's left.
-int HighCutoffLine(const Shot& shot) {
+int HighCutoffLine(const PpmImage& shot) {
     for (int x = kBoxInsideRight - 1; x > kBoxInsideLeft + 2; --x)
-        if (shot.Green(x, kCutoffLineRow)) return x;
+        if (Green(shot, x, kCutoffLineRow)) return x;
     return GreenLine(shot);
 }
 
-int ChartPixelsChanged(const Shot& before, const Shot& after) {
+int ChartPixelsChanged(const PpmImage& before, const PpmImage& after) {
     int changed = 0;
     for (int y = kChartTop; y < kChartBottom && y < before.height; ++y)
         for (int x = kChartLeft; x < before.width; ++x) changed += !before.SameAt(after, x, y);
@@ -151,7 +119,7 @@ TEST_F(FocusAidDragDesktopTest, TheChartGoesOnWhileTheObserverDragsACutoff) {
     // steps, look at the window twice while still holding the button, release.
     const Rect focus = Content(group.GetFocusAidWindow());
     const int pressH = focus.left + kHighThumbH, pressV = focus.top + kHighThumbV;
-    std::optional<Shot> early, late;
+    PpmImage early, late;
     std::string handFailure;
     std::atomic<bool> released{false};
     std::thread hand([&] {
@@ -163,10 +131,10 @@ TEST_F(FocusAidDragDesktopTest, TheChartGoesOnWhileTheObserverDragsACutoff) {
         for (int step = 1; step <= 8; ++step) {
             run({"xdotool", "mousemove", Coordinate(pressH - 10 * step), Coordinate(pressV)});
             std::this_thread::sleep_for(120ms);
-            if (step == 3) early = ShootContent(focus, "early");
+            if (step == 3) early = CaptureScreen(focus);
         }
         std::this_thread::sleep_for(500ms);
-        late = ShootContent(focus, "late");
+        late = CaptureScreen(focus);
         run({"xdotool", "mouseup", "1"});
         released = true;
     });
@@ -176,11 +144,11 @@ TEST_F(FocusAidDragDesktopTest, TheChartGoesOnWhileTheObserverDragsACutoff) {
     RunPasses(300ms);
 
     ASSERT_TRUE(handFailure.empty()) << handFailure;
-    ASSERT_TRUE(early.has_value() && late.has_value()) << "import could not read the display";
-    const int earlyLine = HighCutoffLine(*early), lateLine = HighCutoffLine(*late);
+    ASSERT_TRUE(early.error.empty() && late.error.empty()) << "import could not read the display";
+    const int earlyLine = HighCutoffLine(early), lateLine = HighCutoffLine(late);
     EXPECT_LT(earlyLine, kHighThumbH) << "the frames of the drag show the cutoff as the thumb moves";
     EXPECT_LT(lateLine, earlyLine);
-    EXPECT_GE(ChartPixelsChanged(*early, *late), 9) << "at least one more point on the chart while the button was held";
+    EXPECT_GE(ChartPixelsChanged(early, late), 9) << "at least one more point on the chart while the button was held";
 
     // Released: the cutoff rests where the thumb rests, on a whole ring.
     const float high = processor.GetCutoffHigh();

@@ -2,59 +2,15 @@
 // import and compared pixel for pixel.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <sstream>
+#include <string>
 
 #include "tests/gui/DesktopFixture.h"
+#include "tests/support/PpmImage.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-    bool At(int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-        *r = p[0];
-        *g = p[1];
-        *b = p[2];
-        return true;
-    }
-};
-
-// Reads a binary PPM (P6, 8 bits) as ImageMagick writes it.
-std::optional<Screenshot> ReadPpm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxval = 0;
-    Screenshot s;
-    if (!(in >> magic >> s.width >> s.height >> maxval) || magic != "P6" || maxval != 255) return std::nullopt;
-    in.get();  // the one whitespace before the pixels
-    s.rgb.resize(static_cast<size_t>(s.width) * s.height * 3);
-    if (!in.read(reinterpret_cast<char*>(s.rgb.data()), static_cast<std::streamsize>(s.rgb.size())))
-        return std::nullopt;
-    return s;
-}
-
-std::optional<Screenshot> CaptureScreen(const Rect& area) {
-    std::string path = "/tmp/scopecam-gui-" + std::to_string(getpid()) + ".ppm";
-    std::string geometry = std::to_string(RectWidth(area)) + "x" + std::to_string(RectHeight(area)) + "+" +
-                           std::to_string(area.left) + "+" + std::to_string(area.top);
-    ChildResult r = RunChild({"import", "-window", "root", "-crop", geometry, "+repage", "-depth", "8", "ppm:" + path});
-    if (r.status != 0) {
-        ADD_FAILURE() << "import failed: " << r.output;
-        return std::nullopt;
-    }
-    auto shot = ReadPpm(path);
-    std::remove(path.c_str());
-    return shot;
-}
 
 // A pattern that differs from pixel to pixel, so that a shift, a flip, a swapped
 // channel or a wrong row stride shows.
@@ -76,13 +32,16 @@ void FillWithPattern(WindowPtr w) {
     w->dirty = true;
 }
 
-int CountMismatches(const Screenshot& shot, int width, int height, std::string* first) {
+int CountMismatches(const PpmImage& shot, int width, int height, std::string* first) {
     int bad = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uint8_t r = 0, g = 0, b = 0, er, eg, eb;
+            uint8_t er, eg, eb;
             PatternPixel(x, y, &er, &eg, &eb);
-            if (!shot.At(x, y, &r, &g, &b) || r != er || g != eg || b != eb) {
+            const bool inside = x < shot.width && y < shot.height;
+            const Rgb shown = inside ? shot.At(x, y) : Rgb{};
+            const uint8_t r = shown.r, g = shown.g, b = shown.b;
+            if (!inside || r != er || g != eg || b != eb) {
                 if (bad++ == 0) {
                     std::ostringstream os;
                     os << "at " << x << "," << y << ": " << int(r) << " " << int(g) << " " << int(b) << " not "
@@ -109,16 +68,16 @@ TEST_F(PixelsTest, ScreenshotShowsTheWindowsPixelsUnchangedAtItsPlace) {
     // The display takes the pixels on its own time: look again for a while.
     for (int attempt = 0; attempt < 20 && bad != 0; ++attempt) {
         Settle(50);
-        auto shot = CaptureScreen(bounds);
-        ASSERT_TRUE(shot.has_value());
-        ASSERT_EQ(shot->width, RectWidth(bounds));
-        ASSERT_EQ(shot->height, RectHeight(bounds));
-        bad = CountMismatches(*shot, shot->width, shot->height, &first);
+        const PpmImage shot = CaptureScreen(bounds);
+        ASSERT_EQ(shot.error, "");
+        ASSERT_EQ(shot.width, RectWidth(bounds));
+        ASSERT_EQ(shot.height, RectHeight(bounds));
+        bad = CountMismatches(shot, shot.width, shot.height, &first);
     }
     EXPECT_EQ(bad, 0) << "first mismatch " << first;
 }
 
-int CountLit(const Screenshot& shot) {
+int CountLit(const PpmImage& shot) {
     int lit = 0;
     for (uint8_t v : shot.rgb) lit += v != 0;
     return lit;
@@ -132,9 +91,9 @@ TEST_F(PixelsTest, WindowIsBlackUntilItsUpdateIsAnswered) {
     EventRecord e;
     // The event loop runs (and presents what was drawn) but nobody answers the update.
     for (int i = 0; i < 5; ++i) WaitNextEvent(everyEvent & ~(1u << updateEvt), &e, 2, nullptr);
-    auto shot = CaptureScreen(bounds);
-    ASSERT_TRUE(shot.has_value());
-    EXPECT_EQ(CountLit(*shot), 0);
+    PpmImage shot = CaptureScreen(bounds);
+    ASSERT_EQ(shot.error, "");
+    EXPECT_EQ(CountLit(shot), 0);
 
     // The update is answered with drawing: the drawing shows.
     ASSERT_TRUE(WaitNextEvent(everyEvent, &e, 30, nullptr));
@@ -147,8 +106,8 @@ TEST_F(PixelsTest, WindowIsBlackUntilItsUpdateIsAnswered) {
     for (int attempt = 0; attempt < 20 && bad != 0; ++attempt) {
         Settle(50);
         shot = CaptureScreen(bounds);
-        ASSERT_TRUE(shot.has_value());
-        bad = CountMismatches(*shot, shot->width, shot->height, &first);
+        ASSERT_EQ(shot.error, "");
+        bad = CountMismatches(shot, shot.width, shot.height, &first);
     }
     EXPECT_EQ(bad, 0) << first;
 }
